@@ -1,0 +1,247 @@
+#include "agent/entry_sequence.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "agent/event_log.h"
+#include "agent/version.h"
+#include "common/uUtils.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/special_folders.h"
+
+namespace {
+
+using platform::kExeSuffix;
+
+const std::string kMutexName(kAgentVersion);
+constexpr auto kReloadPoll = std::chrono::milliseconds(500);
+constexpr auto kHopPoll = std::chrono::milliseconds(250);
+
+// Copies `from` to `to` through a temporary file in the target's folder that
+// is synced and renamed into place, so `to` is at every moment either its old
+// content or the complete copy. The copy is executable.
+bool CopyIntoPlace(const std::string& from, const std::string& to, std::string* error) {
+  const std::string part = to + ".part";
+  std::error_code ec;
+  std::filesystem::copy_file(from, part, std::filesystem::copy_options::overwrite_existing, ec);
+  if (!ec) std::filesystem::permissions(part, std::filesystem::perms(0755), ec);
+  if (!ec) {
+    const int fd = open(part.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || fsync(fd) != 0) ec.assign(errno, std::generic_category());
+    if (fd >= 0) close(fd);
+  }
+  if (!ec) std::filesystem::rename(part, to, ec);
+  if (ec) {
+    *error = ec.message();
+    std::filesystem::remove(part, ec);
+    return false;
+  }
+  return true;
+}
+
+bool Readable(const std::string& path, std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = strerror(errno);
+    return false;
+  }
+  char byte;
+  const bool ok = read(fd, &byte, 1) == 1;
+  if (!ok) *error = "the file is empty or cannot be read";
+  close(fd);
+  return ok;
+}
+
+bool Launch(const std::vector<std::string>& argv) {
+  std::string error;
+  if (platform::LaunchDetached(argv, &error)) return true;
+  WriteLog("Cannot execute the " + argv[0] + ": " + error, 0);
+  return false;
+}
+
+}  // namespace
+
+EntrySequence::EntrySequence(std::vector<std::string> args, EntryServices services)
+    : args_(std::move(args)), services_(std::move(services)) {}
+
+void EntrySequence::Sleep(std::chrono::milliseconds ms) {
+  std::this_thread::sleep_for(ms);
+  services_.processMessages();
+}
+
+int EntrySequence::Run() {
+  SetAppDir(platform::ExecutableDir());
+  exePath_ = platform::ExecutablePath();
+  agentExe_ = AppDir() + "sparkletide" + std::string(kExeSuffix);
+  NewVersionPath = AppDir() + "pnew" + std::string(kExeSuffix);
+  tmpCopy_ = AppDir() + "tmpcopy";
+  WriteLog("Start the program " + exePath_, 1);
+
+  const std::string first = args_.empty() ? std::string() : args_[0];
+  if (first == "reload") {
+    ReloadMode = true;
+    WriteLog("Wait for terminate old copy of the program " + exePath_, 0);
+    bool opened;
+    do {
+      opened = platform::NamedMutex::IsHeld(kMutexName);
+      Sleep(kReloadPoll);
+    } while (opened);
+    WriteLog("OK, old copy of program " + exePath_ + " is termainated", 0);
+  }
+
+  if (first == "uninstall" && Uninstall()) return 0;
+
+  // Instance step: a failed create means another copy won the race.
+  if (!platform::NamedMutex::IsHeld(kMutexName)) MutexHandle = platform::NamedMutex::Create(kMutexName);
+  if (!MutexHandle.held()) {
+    WriteLog("This is a second copy of program in memory.", 1);
+    if (args_.empty()) return WayOut();
+  }
+
+  if (args_.empty() && FileFound(NewVersionPath) && !PendingUpdateCheck()) return WayOut();
+
+  if (!ReloadMode && !args_.empty()) {
+    const char hop = first.empty() ? '\0' : first[0];
+    if (hop == 'n') {
+      SwapHop2();
+      return WayOut();
+    }
+    if (hop != 'd' || !SwapHop3()) return WayOut();
+  }
+
+  if (!CreateFolders()) return WayOut(1);
+  const int status = services_.runAgent();
+  return WayOut(status);
+}
+
+int EntrySequence::WayOut(int status) {
+  MutexHandle.Release();
+  WriteLog("Terminate the program " + exePath_, 1);
+  return status;
+}
+
+// True when the process is to end here, without the closing log line.
+bool EntrySequence::Uninstall() {
+  platform::Dialogs& dialogs = services_.dialogs();
+  if (platform::NamedMutex::IsHeld(kMutexName)) {
+    dialogs.Show(platform::DialogKind::Warning,
+                 "You must close application sparkletide" + std::string(kExeSuffix) + " before",
+                 platform::DialogButtons::Ok);
+    return true;
+  }
+  if (dialogs.Show(platform::DialogKind::Warning, "Do you want uninstall sparkletide agent?",
+                   platform::DialogButtons::OkCancel) != platform::DialogAnswer::Ok)
+    return false;
+  unlink((StartupFolder() + "/" + platform::ShortcutFileName("sparkletide")).c_str());
+  DeleteUninstallKey();
+  DeleteProgramGroup();
+  DeleteClientKey();
+  SelfDeleteBatch(AppDir());
+  return true;
+}
+
+// Hop 1 of the swap. False when this process is to end so the new version
+// can replace its executable; true to go on under the current version.
+bool EntrySequence::PendingUpdateCheck() {
+  if (FileFound(tmpCopy_)) {
+    WriteLog("Delete temporary copy of the new agent's version", 1);
+    unlink(tmpCopy_.c_str());
+    unlink(NewVersionPath.c_str());
+    return true;
+  }
+  WriteLog("Copy new version of agent from " + NewVersionPath + " to " + tmpCopy_, 1);
+  std::string error;
+  if (!CopyIntoPlace(NewVersionPath, tmpCopy_, &error)) {
+    WriteLog("Cannot copy " + NewVersionPath + " to " + tmpCopy_ + ": " + error, 0);
+    return true;
+  }
+  WriteLog("Execution a new version of agent " + NewVersionPath + " in hide mode", 1);
+  if (!Launch({NewVersionPath, "n"})) {
+    unlink(tmpCopy_.c_str());
+    return true;
+  }
+  return false;
+}
+
+// Hop 2, run as the new version: replaces the agent's executable by the copy
+// and starts it. The old executable stays whenever the copy cannot be made.
+void EntrySequence::SwapHop2() {
+  if (!FileFound(agentExe_)) return;
+  WriteLog("Wait for terminate the " + agentExe_, 1);
+  if (!WaitUntilNotRunning(agentExe_)) return;
+  std::string error;
+  if (!Readable(tmpCopy_, &error)) {
+    WriteLog("Cannot read " + tmpCopy_ + " (" + error + "), keep the " + agentExe_, 0);
+    Launch({agentExe_, "d"});
+    return;
+  }
+  WriteLog("Delete the file " + agentExe_, 1);
+  WriteLog("Copy the file " + tmpCopy_ + " to " + agentExe_, 1);
+  if (!CopyIntoPlace(tmpCopy_, agentExe_, &error)) {
+    WriteLog("Cannot copy " + tmpCopy_ + " to " + agentExe_ + ": " + error + ", keep the old one", 0);
+    Launch({agentExe_, "d"});
+    return;
+  }
+  WriteLog("Delete the " + tmpCopy_, 1);
+  unlink(tmpCopy_.c_str());
+  WriteLog("Execute the " + agentExe_, 1);
+  Launch({agentExe_, "d"});
+}
+
+// Hop 3, the new agent: removes the new-version file once hop 2 has ended and
+// takes the instance mutex. False when the agent is not to start.
+bool EntrySequence::SwapHop3() {
+  WriteLog("Wait for terminate the " + NewVersionPath, 1);
+  if (FileFound(NewVersionPath)) {
+    if (!WaitUntilNotRunning(NewVersionPath)) return false;
+    if (unlink(NewVersionPath.c_str()) != 0)
+      WriteLog("Cannot delete the " + NewVersionPath + ": " + strerror(errno), 0);
+    else
+      WriteLog("Delete the " + NewVersionPath, 1);
+  }
+  if (!MutexHandle.held()) {
+    MutexHandle = platform::NamedMutex::Create(kMutexName);
+    if (!MutexHandle.held()) {
+      WriteLog("This is a second copy of program in memory.", 1);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool EntrySequence::WaitUntilNotRunning(const std::string& executable) {
+  const auto deadline = std::chrono::steady_clock::now() + services_.hopWaitLimit;
+  while (!platform::ProcessesRunning(executable).empty()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      WriteLog("The " + executable + " is still running after " +
+                   std::to_string(services_.hopWaitLimit.count() / 1000) +
+                   " seconds, the update is put off",
+               0);
+      return false;
+    }
+    Sleep(kHopPoll);
+  }
+  return true;
+}
+
+bool EntrySequence::CreateFolders() {
+  for (const std::string& folder : {ObjectsDir(), ObjectsDir() + "ZIP/"}) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec || !std::filesystem::is_directory(folder)) {
+      const std::string text = "Cannot create the folder " + folder + ": " +
+                               (ec ? ec.message() : std::string("not a folder"));
+      WriteLog(text, 0);
+      services_.dialogs().Show(platform::DialogKind::Error, text, platform::DialogButtons::Ok);
+      return false;
+    }
+  }
+  return true;
+}
