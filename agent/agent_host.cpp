@@ -74,6 +74,6 @@ int AgentHost::RunAgent() {
   QApplication& app = EnsureApplication();
   termination_ = std::make_unique<platform::TerminationWatch>();
   QObject::connect(termination_.get(), &platform::TerminationWatch::terminationRequested, &app,
-                   &QCoreApplication::quit);
+                   &QCoreApplication::quit, Qt::QueuedConnection);
   return app.exec();
 }

@@ -15,6 +15,7 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/special_folders.h"
+#include "platform/termination_signals.h"
 
 namespace {
 
@@ -92,7 +93,8 @@ int EntrySequence::Run() {
     do {
       opened = platform::NamedMutex::IsHeld(kMutexName);
       Sleep(kReloadPoll);
-    } while (opened);
+    } while (opened && !platform::TerminationRequested());
+    if (opened) return WayOut();
     WriteLog("OK, old copy of program " + exePath_ + " is termainated", 0);
   }
 
@@ -219,6 +221,7 @@ bool EntrySequence::SwapHop3() {
 bool EntrySequence::WaitUntilNotRunning(const std::string& executable) {
   const auto deadline = std::chrono::steady_clock::now() + services_.hopWaitLimit;
   while (!platform::ProcessesRunning(executable).empty()) {
+    if (platform::TerminationRequested()) return false;
     if (std::chrono::steady_clock::now() >= deadline) {
       WriteLog("The " + executable + " is still running after " +
                    std::to_string(services_.hopWaitLimit.count() / 1000) +

@@ -3,8 +3,10 @@
 
 #include "agent/agent_host.h"
 #include "agent/entry_sequence.h"
+#include "platform/termination_signals.h"
 
 int main(int argc, char** argv) {
+  platform::CatchTerminationSignals();
   AgentHost host(argc, argv);
   EntryServices services;
   services.dialogs = [&host]() -> platform::Dialogs& { return host.Dialogs(); };

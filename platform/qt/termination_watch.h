@@ -1,23 +1,18 @@
 #pragma once
-// Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the UI thread, so the
-// agent ends through its orderly way out instead of dying mid-work.
+// Delivers a caught termination signal to the event loop as a Qt signal.
 
 #include <QObject>
-#include <QSocketNotifier>
 
 namespace platform {
 
 class TerminationWatch : public QObject {
   Q_OBJECT
  public:
+  // Emits terminationRequested() once the loop runs if a signal came earlier.
   explicit TerminationWatch(QObject* parent = nullptr);
-  ~TerminationWatch() override;
 
  signals:
-  void terminationRequested(int signalNumber);
-
- private:
-  QSocketNotifier* notifier_ = nullptr;
+  void terminationRequested();
 };
 
 }  // namespace platform
