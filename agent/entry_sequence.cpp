@@ -101,7 +101,8 @@ int EntrySequence::Run() {
   if (first == "uninstall" && Uninstall()) return 0;
 
   // Instance step: a failed create means another copy won the race.
-  if (!platform::NamedMutex::IsHeld(kMutexName)) MutexHandle = platform::NamedMutex::Create(kMutexName);
+  if (!platform::NamedMutex::IsHeld(kMutexName))
+    MutexHandle = platform::NamedMutex::Create(kMutexName);
   if (!MutexHandle.held()) {
     WriteLog("This is a second copy of program in memory.", 1);
     if (args_.empty()) return WayOut();
@@ -187,7 +188,8 @@ void EntrySequence::SwapHop2() {
   WriteLog("Delete the file " + agentExe_, 1);
   WriteLog("Copy the file " + tmpCopy_ + " to " + agentExe_, 1);
   if (!CopyIntoPlace(tmpCopy_, agentExe_, &error)) {
-    WriteLog("Cannot copy " + tmpCopy_ + " to " + agentExe_ + ": " + error + ", keep the old one", 0);
+    WriteLog("Cannot copy " + tmpCopy_ + " to " + agentExe_ + ": " + error + ", keep the old one",
+             0);
     Launch({agentExe_, "d"});
     return;
   }

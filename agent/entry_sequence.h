@@ -41,9 +41,9 @@ class EntrySequence {
   std::vector<std::string> args_;
   EntryServices services_;
   std::string exePath_;
-  std::string agentExe_;        // AppDir + "sparkletide"
-  std::string NewVersionPath;   // AppDir + "pnew"
-  std::string tmpCopy_;         // AppDir + "tmpcopy"
+  std::string agentExe_;       // AppDir + "sparkletide"
+  std::string NewVersionPath;  // AppDir + "pnew"
+  std::string tmpCopy_;        // AppDir + "tmpcopy"
   bool ReloadMode = false;
   platform::NamedMutex MutexHandle;
 };

@@ -30,7 +30,9 @@ bool MaskMatches(const std::string& mask, const char* name) {
   return mask == "*" || mask == "*.*" || fnmatch(mask.c_str(), name, 0) == 0;
 }
 
-bool HasWildcards(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
+bool HasWildcards(std::string_view s) {
+  return s.find_first_of("*?") != std::string_view::npos;
+}
 
 std::string ShellQuote(const std::string& s) {
   std::string out = "'";
@@ -45,8 +47,12 @@ std::string ShellQuote(const std::string& s) {
 
 }  // namespace
 
-const std::string& AppDir() { return gAppDir; }
-const std::string& ObjectsDir() { return gObjectsDir; }
+const std::string& AppDir() {
+  return gAppDir;
+}
+const std::string& ObjectsDir() {
+  return gObjectsDir;
+}
 
 void SetAppDir(const std::string& dir) {
   gAppDir = dir.empty() || dir.back() == '/' ? dir : dir + "/";
@@ -167,8 +173,12 @@ std::string FileCRCText(const std::string& FileName) {
   return text;
 }
 
-std::string StartupFolder() { return platform::AutostartFolder(); }
-std::string ProgramsFolder() { return platform::ApplicationsFolder(); }
+std::string StartupFolder() {
+  return platform::AutostartFolder();
+}
+std::string ProgramsFolder() {
+  return platform::ApplicationsFolder();
+}
 
 std::string PadId(std::int64_t ID) {
   std::string text = std::to_string(ID);
@@ -182,7 +192,9 @@ std::string SizeText(std::int64_t Bytes) {
   return std::to_string(Bytes / 1024 / 1024) + " Mb";
 }
 
-std::string BoolText(bool Value) { return Value ? "true" : "false"; }
+std::string BoolText(bool Value) {
+  return Value ? "true" : "false";
+}
 
 std::string ReplaceChar(std::string S, char Old, char New) {
   for (char& c : S)
@@ -312,7 +324,9 @@ void DeleteUninstallKey() {
   }
 }
 
-void DeleteProgramGroup() { DeleteDir(ProgramsFolder() + "/" + "sparkletide" + "/", "*.*"); }
+void DeleteProgramGroup() {
+  DeleteDir(ProgramsFolder() + "/" + "sparkletide" + "/", "*.*");
+}
 
 void SelfDeleteBatch(const std::string& Folder) {
   std::string trimmed = Folder;
@@ -326,13 +340,20 @@ void SelfDeleteBatch(const std::string& Folder) {
   const std::string text =
       "#!/bin/sh\n"
       "# Removes the program folder once the agent has ended, then this script.\n"
-      "while kill -0 " + std::to_string(getpid()) + " 2>/dev/null; do sleep 0.2; done\n"
+      "while kill -0 " +
+      std::to_string(getpid()) +
+      " 2>/dev/null; do sleep 0.2; done\n"
       "tries=0\n"
-      "while [ -e " + folder + " ] && [ $tries -lt 120 ]; do\n"
-      "  rm -rf " + folder + " || sleep 1\n"
+      "while [ -e " +
+      folder +
+      " ] && [ $tries -lt 120 ]; do\n"
+      "  rm -rf " +
+      folder +
+      " || sleep 1\n"
       "  tries=$((tries + 1))\n"
       "done\n"
-      "rm -f " + ShellQuote(script) + "\n";
+      "rm -f " +
+      ShellQuote(script) + "\n";
   const int fd = open(script.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0700);
   if (fd < 0) return;
   const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());

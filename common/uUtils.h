@@ -35,7 +35,9 @@ void AppendLine(const std::string& FileName, std::string_view Text);
 
 // The zip CRC-32 as eight upper-case hexadecimal digits.
 std::string CRC32Text(const void* Bytes, std::size_t Length);
-inline std::string CRC32Text(std::string_view bytes) { return CRC32Text(bytes.data(), bytes.size()); }
+inline std::string CRC32Text(std::string_view bytes) {
+  return CRC32Text(bytes.data(), bytes.size());
+}
 // CRC32Text of a whole file; raises std::runtime_error when it cannot be read.
 std::string FileCRCText(const std::string& FileName);
 

@@ -23,7 +23,7 @@ enum class RegType { String, DWord };
 
 struct RegValue {
   RegType type = RegType::String;
-  std::string text;      // for String
+  std::string text;          // for String
   std::uint32_t number = 0;  // for DWord
 
   static RegValue String(std::string s) { return {RegType::String, std::move(s), 0}; }

@@ -12,9 +12,12 @@ DialogAnswer ScriptedDialogs::Show(DialogKind kind, const std::string& text,
     return answer;
   }
   switch (buttons) {
-    case DialogButtons::Ok: return DialogAnswer::Ok;
-    case DialogButtons::OkCancel: return DialogAnswer::Cancel;
-    case DialogButtons::YesNo: return DialogAnswer::No;
+    case DialogButtons::Ok:
+      return DialogAnswer::Ok;
+    case DialogButtons::OkCancel:
+      return DialogAnswer::Cancel;
+    case DialogButtons::YesNo:
+      return DialogAnswer::No;
   }
   return DialogAnswer::Cancel;
 }

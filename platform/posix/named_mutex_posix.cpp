@@ -35,9 +35,13 @@ bool NamedMutex::IsHeld(std::string_view name) {
   return false;
 }
 
-NamedMutex NamedMutex::Create(std::string_view name) { return NamedMutex(TryLock(name)); }
+NamedMutex NamedMutex::Create(std::string_view name) {
+  return NamedMutex(TryLock(name));
+}
 
-NamedMutex::NamedMutex(NamedMutex&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+NamedMutex::NamedMutex(NamedMutex&& other) noexcept : fd_(other.fd_) {
+  other.fd_ = -1;
+}
 
 NamedMutex& NamedMutex::operator=(NamedMutex&& other) noexcept {
   if (this != &other) {
@@ -48,7 +52,9 @@ NamedMutex& NamedMutex::operator=(NamedMutex&& other) noexcept {
   return *this;
 }
 
-NamedMutex::~NamedMutex() { Release(); }
+NamedMutex::~NamedMutex() {
+  Release();
+}
 
 void NamedMutex::Release() {
   if (fd_ >= 0) close(fd_);

@@ -46,23 +46,33 @@ std::string HomeDir() {
   return "/";
 }
 
-std::string ConfigHome() { return EnvOr("XDG_CONFIG_HOME", JoinPath(HomeDir(), ".config")); }
+std::string ConfigHome() {
+  return EnvOr("XDG_CONFIG_HOME", JoinPath(HomeDir(), ".config"));
+}
 
-std::string DataHome() { return EnvOr("XDG_DATA_HOME", JoinPath(HomeDir(), ".local/share")); }
+std::string DataHome() {
+  return EnvOr("XDG_DATA_HOME", JoinPath(HomeDir(), ".local/share"));
+}
 
 std::string RuntimeDir() {
   const char* xdg = getenv("XDG_RUNTIME_DIR");
-  const std::string dir = xdg && *xdg ? JoinPath(xdg, "sparkletide")
-                                      : "/tmp/sparkletide-" + std::to_string(getuid());
+  const std::string dir =
+      xdg && *xdg ? JoinPath(xdg, "sparkletide") : "/tmp/sparkletide-" + std::to_string(getuid());
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
     throw std::system_error(errno, std::generic_category(), "cannot create " + dir);
   return dir;
 }
 
-std::string AutostartFolder() { return JoinPath(ConfigHome(), "autostart"); }
+std::string AutostartFolder() {
+  return JoinPath(ConfigHome(), "autostart");
+}
 
-std::string ApplicationsFolder() { return JoinPath(DataHome(), "applications"); }
+std::string ApplicationsFolder() {
+  return JoinPath(DataHome(), "applications");
+}
 
-std::string ShortcutFileName(const std::string& program) { return program + ".desktop"; }
+std::string ShortcutFileName(const std::string& program) {
+  return program + ".desktop";
+}
 
 }  // namespace platform

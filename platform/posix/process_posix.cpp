@@ -106,8 +106,9 @@ int ChildProcess::Wait() {
 
 bool LaunchDetached(const std::vector<std::string>& argv, std::string* error) {
   if (argv.empty() || access(argv[0].c_str(), X_OK) != 0) {
-    if (error) *error = (argv.empty() ? std::string("empty command line")
-                                      : argv[0] + ": " + std::strerror(errno));
+    if (error)
+      *error = (argv.empty() ? std::string("empty command line")
+                             : argv[0] + ": " + std::strerror(errno));
     return false;
   }
   // A short-lived shell in a new session starts the program in the

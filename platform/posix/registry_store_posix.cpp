@@ -39,11 +39,21 @@ std::string Quote(std::string_view s) {
   std::string out = "\"";
   for (unsigned char c : s) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20 || c == 0x7f) {
           out += "\\x";
@@ -78,11 +88,21 @@ bool Unquote(std::string_view line, size_t& pos, std::string& out) {
     if (pos >= line.size()) return false;
     const char e = line[pos++];
     switch (e) {
-      case '\\': out += '\\'; break;
-      case '"': out += '"'; break;
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
+      case '\\':
+        out += '\\';
+        break;
+      case '"':
+        out += '"';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
       case 'x': {
         if (pos + 2 > line.size()) return false;
         const int hi = HexDigit(line[pos]), lo = HexDigit(line[pos + 1]);
@@ -91,7 +111,8 @@ bool Unquote(std::string_view line, size_t& pos, std::string& out) {
         pos += 2;
         break;
       }
-      default: return false;
+      default:
+        return false;
     }
   }
   return false;
@@ -143,7 +164,8 @@ HiveData Parse(const std::string& text, const std::string& path) {
     ++pos;
     RegValue value;
     if (pos < line.size() && line[pos] == '"') {
-      if (!Unquote(line, pos, value.text) || pos != line.size()) throw fail("malformed string value");
+      if (!Unquote(line, pos, value.text) || pos != line.size())
+        throw fail("malformed string value");
     } else if (line.substr(pos, 6) == "dword:" && line.size() == pos + 14) {
       value.type = RegType::DWord;
       for (char c : line.substr(pos + 6)) {
@@ -262,7 +284,8 @@ RegistryStore::RegistryStore(std::string folder) : folder_(std::move(folder)) {
 }
 
 RegistryStore RegistryStore::Default() {
-  return RegistryStore(EnvOr("SPARKLETIDE_REGISTRY", JoinPath(ConfigHome(), "sparkletide/registry")));
+  return RegistryStore(
+      EnvOr("SPARKLETIDE_REGISTRY", JoinPath(ConfigHome(), "sparkletide/registry")));
 }
 
 std::string RegistryStore::HivePath(Hive hive) const {
@@ -296,7 +319,8 @@ void RegistryStore::Write(Hive hive, std::string_view key, std::string_view name
       key.find('\n') != std::string_view::npos || key.find("\\\\") != std::string_view::npos)
     throw RegistryError("invalid key name \"" + std::string(key) + "\"");
   Modify(folder_, HivePath(hive), [&](HiveData& data) {
-    auto k = std::find_if(data.begin(), data.end(), [&](const Key& x) { return SameName(x.name, key); });
+    auto k =
+        std::find_if(data.begin(), data.end(), [&](const Key& x) { return SameName(x.name, key); });
     if (k == data.end()) {
       data.push_back({std::string(key), {}});
       k = data.end() - 1;

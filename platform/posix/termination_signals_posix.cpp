@@ -31,8 +31,12 @@ void CatchTerminationSignals() {
   for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaction(s, &action, nullptr);
 }
 
-bool TerminationRequested() { return gRequested != 0; }
+bool TerminationRequested() {
+  return gRequested != 0;
+}
 
-int TerminationFd() { return gPipe[0]; }
+int TerminationFd() {
+  return gPipe[0];
+}
 
 }  // namespace platform

@@ -8,7 +8,8 @@ DialogAnswer QtDialogs::Show(DialogKind kind, const std::string& text, DialogBut
   QMessageBox::Icon icon = QMessageBox::Information;
   QString title = QStringLiteral("Information");
   switch (kind) {
-    case DialogKind::Information: break;
+    case DialogKind::Information:
+      break;
     case DialogKind::Warning:
       icon = QMessageBox::Warning;
       title = QStringLiteral("Warning");
@@ -30,10 +31,14 @@ DialogAnswer QtDialogs::Show(DialogKind kind, const std::string& text, DialogBut
   QMessageBox box(icon, title, QString::fromLatin1(text.data(), qsizetype(text.size())), set);
   box.setWindowFlag(Qt::WindowStaysOnTopHint);
   switch (box.exec()) {
-    case QMessageBox::Ok: return DialogAnswer::Ok;
-    case QMessageBox::Yes: return DialogAnswer::Yes;
-    case QMessageBox::No: return DialogAnswer::No;
-    default: return buttons == DialogButtons::YesNo ? DialogAnswer::No : DialogAnswer::Cancel;
+    case QMessageBox::Ok:
+      return DialogAnswer::Ok;
+    case QMessageBox::Yes:
+      return DialogAnswer::Yes;
+    case QMessageBox::No:
+      return DialogAnswer::No;
+    default:
+      return buttons == DialogButtons::YesNo ? DialogAnswer::No : DialogAnswer::Cancel;
   }
 }
 

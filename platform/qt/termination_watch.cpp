@@ -19,8 +19,7 @@ TerminationWatch::TerminationWatch(QObject* parent) : QObject(parent) {
     }
     emit terminationRequested();
   });
-  if (TerminationRequested())
-    QTimer::singleShot(0, this, &TerminationWatch::terminationRequested);
+  if (TerminationRequested()) QTimer::singleShot(0, this, &TerminationWatch::terminationRequested);
 }
 
 }  // namespace platform

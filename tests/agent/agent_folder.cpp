@@ -43,7 +43,9 @@ int AgentFolder::Run(const std::vector<std::string>& args) {
   return child.Wait();
 }
 
-std::string AgentFolder::Stderr() const { return ReadFileBytes(dir_ / "stderr"); }
+std::string AgentFolder::Stderr() const {
+  return ReadFileBytes(dir_ / "stderr");
+}
 
 std::vector<std::string> AgentFolder::LogTexts() const {
   std::vector<std::string> texts;
@@ -70,7 +72,9 @@ bool AgentFolder::WaitForLog(const std::string& text) const {
   return WaitUntil([&] { return LogHas(text); });
 }
 
-bool AgentFolder::AgentRunning() const { return platform::NamedMutex::IsHeld("1.139"); }
+bool AgentFolder::AgentRunning() const {
+  return platform::NamedMutex::IsHeld("1.139");
+}
 
 std::vector<pid_t> AgentFolder::RunningAgents() const {
   return platform::ProcessesRunning(exe());

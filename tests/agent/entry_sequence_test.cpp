@@ -45,7 +45,8 @@ class EntrySequenceTest : public ::testing::Test {
 
 TEST_F(EntrySequenceTest, NormalStartCreatesTheFoldersAndEndsOnSigterm) {
   platform::ChildProcess agent = StartAgent();
-  EXPECT_TRUE(WaitUntil([&] { return std::filesystem::is_directory(folder.prog() + "Objects/ZIP"); }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return std::filesystem::is_directory(folder.prog() + "Objects/ZIP"); }));
   Stop(agent);
   EXPECT_THAT(folder.LogTexts(), ElementsAre(start, terminate));
   EXPECT_FALSE(folder.AgentRunning());
@@ -88,7 +89,8 @@ TEST_F(EntrySequenceTest, FolderThatCannotBeCreatedIsReportedAndEnds) {
   EXPECT_EQ(folder.Run({}), 1);
   const auto texts = folder.LogTexts();
   ASSERT_EQ(texts.size(), 3u);
-  EXPECT_THAT(texts[1], ::testing::StartsWith("Cannot create the folder " + folder.prog() + "Objects/"));
+  EXPECT_THAT(texts[1],
+              ::testing::StartsWith("Cannot create the folder " + folder.prog() + "Objects/"));
   EXPECT_EQ(texts[2], terminate);
   EXPECT_THAT(folder.Stderr(), ::testing::HasSubstr("dialog: Cannot create the folder"));
   EXPECT_FALSE(folder.AgentRunning());
@@ -138,8 +140,9 @@ TEST_F(SwapTest, ThreeHopsReplaceTheExecutableAndStartTheNewOne) {
   StopSwappedAgent();
 
   EXPECT_EQ(ReadFileBytes(folder.exe()), newVersion);
-  EXPECT_EQ(std::filesystem::status(folder.exe()).permissions() & std::filesystem::perms::owner_exec,
-            std::filesystem::perms::owner_exec);
+  EXPECT_EQ(
+      std::filesystem::status(folder.exe()).permissions() & std::filesystem::perms::owner_exec,
+      std::filesystem::perms::owner_exec);
   EXPECT_FALSE(Exists(pnew));
   EXPECT_FALSE(Exists(tmpcopy));
   const std::vector<std::string> hops = {
@@ -184,10 +187,10 @@ TEST_F(SwapTest, Hop3BehavesAsSecondCopyWhenAnotherAgentHoldsTheMutex) {
   platform::ChildProcess running = StartAgent();
   const size_t before = folder.LogTexts().size();
   EXPECT_EQ(folder.Run({"d"}), 0);
-  EXPECT_THAT(LogSince(before), ElementsAre(start, "This is a second copy of program in memory.",
-                                            "Wait for terminate the " + pnew,
-                                            "This is a second copy of program in memory.",
-                                            terminate));
+  EXPECT_THAT(LogSince(before),
+              ElementsAre(start, "This is a second copy of program in memory.",
+                          "Wait for terminate the " + pnew,
+                          "This is a second copy of program in memory.", terminate));
   Stop(running);
 }
 
@@ -221,7 +224,8 @@ class UninstallTest : public EntrySequenceTest {
 TEST_F(UninstallTest, OkRemovesSettingsShortcutsAndTheProgramFolder) {
   ScopedEnv answers("SPARKLETIDE_SCRIPTED_DIALOGS", "ok");
   EXPECT_EQ(folder.Run({"uninstall"}), 0);
-  EXPECT_THAT(folder.Stderr(), ::testing::HasSubstr("dialog: Do you want uninstall sparkletide agent?"));
+  EXPECT_THAT(folder.Stderr(),
+              ::testing::HasSubstr("dialog: Do you want uninstall sparkletide agent?"));
   EXPECT_FALSE(store.KeyExists(platform::Hive::CurrentUser, "Software\\sparkletide\\Client"));
   EXPECT_FALSE(store.KeyExists(platform::Hive::LocalMachine, "Software\\Uninstall\\sparkletide"));
   EXPECT_FALSE(Exists(autostart + "sparkletide.desktop"));

@@ -20,7 +20,9 @@ namespace {
 class EventLogTest : public ::testing::Test {
  protected:
   void SetUp() override { SetAppDir(dir.path()); }
-  std::string Log() { return Exists(dir / "sparkletide.log") ? ReadFileBytes(dir / "sparkletide.log") : ""; }
+  std::string Log() {
+    return Exists(dir / "sparkletide.log") ? ReadFileBytes(dir / "sparkletide.log") : "";
+  }
 
   TempDir dir;
   testing_support::ScopedEnv env{"SPARKLETIDE_REGISTRY", dir / "reg"};
@@ -29,7 +31,8 @@ class EventLogTest : public ::testing::Test {
 TEST_F(EventLogTest, LineIsTimeStampBlankTextCrLf) {
   WriteLog("Start the program /x/sparkletide", 1);
   EXPECT_TRUE(std::regex_match(
-      Log(), std::regex(R"(\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d Start the program /x/sparkletide\r\n)")))
+      Log(),
+      std::regex(R"(\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d Start the program /x/sparkletide\r\n)")))
       << Log();
 }
 

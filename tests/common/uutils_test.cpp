@@ -25,8 +25,9 @@ TEST(Texts, PadId) {
 
 TEST(Texts, SizeText) {
   const std::pair<std::int64_t, const char*> cases[] = {
-      {0, "0 b"},           {1023, "1023 b"},         {1024, "1 Kb"},
-      {10485760, "10240 Kb"}, {10485761, "10 Mb"}, {20ll * 1024 * 1024, "20 Mb"},
+      {0, "0 b"},          {1023, "1023 b"},
+      {1024, "1 Kb"},      {10485760, "10240 Kb"},
+      {10485761, "10 Mb"}, {20ll * 1024 * 1024, "20 Mb"},
   };
   for (const auto& [bytes, text] : cases) EXPECT_EQ(SizeText(bytes), text) << bytes;
 }
@@ -78,9 +79,20 @@ TEST(Texts, StrToDateTimeOr0) {
 
 TEST(Texts, StrToIntDef) {
   const std::pair<const char*, int> cases[] = {
-      {"12", 12},   {" 7", 7},       {"-3", -3},  {"+4", 4},      {"$1F", 31},
-      {"0x10", 16}, {"$FFFFFFFF", -1}, {"", -99}, {"7 ", -99},    {"1.5", -99},
-      {"abc", -99}, {"2147483648", -99}, {"-2147483648", INT32_MIN}, {"$", -99},
+      {"12", 12},
+      {" 7", 7},
+      {"-3", -3},
+      {"+4", 4},
+      {"$1F", 31},
+      {"0x10", 16},
+      {"$FFFFFFFF", -1},
+      {"", -99},
+      {"7 ", -99},
+      {"1.5", -99},
+      {"abc", -99},
+      {"2147483648", -99},
+      {"-2147483648", INT32_MIN},
+      {"$", -99},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(StrToIntDef(text, -99), value) << text;
 }

@@ -14,7 +14,9 @@ using testing_support::WaitUntil;
 
 namespace {
 
-bool Alive(pid_t pid) { return kill(pid, 0) == 0; }
+bool Alive(pid_t pid) {
+  return kill(pid, 0) == 0;
+}
 
 pid_t ReadPid(const std::string& file) {
   pid_t pid = 0;
@@ -56,8 +58,8 @@ TEST(ChildProcess, MissingProgramRaises) {
 
 TEST(ChildProcess, TerminateEndsTheHelpersItStarted) {
   TempDir dir;
-  auto child = ChildProcess::Spawn(
-      {"/bin/sh", "-c", "sleep 60 & echo $! > " + dir / "helper" + "; wait"});
+  auto child =
+      ChildProcess::Spawn({"/bin/sh", "-c", "sleep 60 & echo $! > " + dir / "helper" + "; wait"});
   const pid_t helper = ReadPid(dir / "helper");
   ASSERT_GT(helper, 0);
   ASSERT_TRUE(Alive(helper));
@@ -75,8 +77,8 @@ TEST(ChildProcess, EndedChildIsReapedNotLeftAsZombie) {
 TEST(LaunchDetached, StartsAProgramThatIsNotOurChild) {
   TempDir dir;
   std::string error;
-  ASSERT_TRUE(platform::LaunchDetached(
-      {"/bin/sh", "-c", "echo $$ > " + dir / "pid" + "; sleep 60"}, &error))
+  ASSERT_TRUE(platform::LaunchDetached({"/bin/sh", "-c", "echo $$ > " + dir / "pid" + "; sleep 60"},
+                                       &error))
       << error;
   const pid_t pid = ReadPid(dir / "pid");
   ASSERT_GT(pid, 0);

@@ -23,7 +23,8 @@ TEST(RegistryStore, ValuesSurviveReopeningWithTheirTypes) {
   TempDir dir;
   {
     RegistryStore store(dir.path());
-    store.Write(Hive::CurrentUser, kKey, "Text", RegValue::String("a \"quoted\"\\ line\nnext\x01\xe9"));
+    store.Write(Hive::CurrentUser, kKey, "Text",
+                RegValue::String("a \"quoted\"\\ line\nnext\x01\xe9"));
     store.Write(Hive::CurrentUser, kKey, "Number", RegValue::DWord(0xDEADBEEF));
     store.Write(Hive::LocalMachine, kKey, "Text", RegValue::String("machine"));
   }
@@ -40,7 +41,8 @@ TEST(RegistryStore, NamesMatchWithoutRegardToCase) {
   TempDir dir;
   RegistryStore store(dir.path());
   store.Write(Hive::CurrentUser, kKey, "ELogLevel", RegValue::String("1"));
-  store.Write(Hive::CurrentUser, "software\\SPARKLETIDE\\client", "elogLEVEL", RegValue::String("2"));
+  store.Write(Hive::CurrentUser, "software\\SPARKLETIDE\\client", "elogLEVEL",
+              RegValue::String("2"));
   const auto values = store.Values(Hive::CurrentUser, kKey);
   ASSERT_EQ(values.size(), 1u);
   EXPECT_EQ(values[0].first, "ELogLevel");
@@ -103,8 +105,8 @@ TEST(RegistryStore, WriterKilledMidWriteLeavesACompleteHive) {
   store.Write(Hive::CurrentUser, kKey, "Big", RegValue::String(std::string(size, 'B')));
   std::mt19937 random(12345);
   for (int round = 0; round < 25; ++round) {
-    auto child = platform::ChildProcess::Spawn({REGISTRY_HAMMER, dir.path(), "--big",
-                                                std::to_string(size)});
+    auto child =
+        platform::ChildProcess::Spawn({REGISTRY_HAMMER, dir.path(), "--big", std::to_string(size)});
     // Kill at a random moment, somewhere inside one of its rewrites.
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
     child.Terminate();

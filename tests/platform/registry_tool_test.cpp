@@ -40,7 +40,9 @@ TEST_F(RegistryToolTest, SetGetAndListTheSettingsKey) {
 }
 
 TEST_F(RegistryToolTest, OtherHiveAndKey) {
-  EXPECT_EQ(Run({"--hive", "HKLM", "--key", "Software\\Uninstall\\sparkletide", "set", "A", "x"}).status, 0);
+  EXPECT_EQ(
+      Run({"--hive", "HKLM", "--key", "Software\\Uninstall\\sparkletide", "set", "A", "x"}).status,
+      0);
   platform::RegistryStore store(dir / "reg");
   EXPECT_EQ(store.Read(Hive::LocalMachine, "Software\\Uninstall\\sparkletide", "A"),
             RegValue::String("x"));

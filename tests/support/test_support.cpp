@@ -11,7 +11,8 @@
 namespace testing_support {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "sparkletide-test-XXXXXX").string();
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "sparkletide-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   path_ = pattern + "/";
 }
