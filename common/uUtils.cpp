@@ -151,6 +151,26 @@ std::string CRC32Text(const void* Bytes, std::size_t Length) {
   return buf;
 }
 
+std::string ReadWholeFile(const std::string& FileName) {
+  const int fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("Cannot open file " + FileName + ": " + strerror(errno));
+  std::string bytes;
+  char buf[1 << 16];
+  for (;;) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const std::string reason = strerror(errno);
+      close(fd);
+      throw std::runtime_error("Cannot read file " + FileName + ": " + reason);
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  return bytes;
+}
+
 std::string FileCRCText(const std::string& FileName) {
   const int fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw std::runtime_error("Cannot open file " + FileName + ": " + strerror(errno));
