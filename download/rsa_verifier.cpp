@@ -120,9 +120,8 @@ std::array<std::uint8_t, kDigestSize> Sha1(std::string_view data) {
 RsaPublicKey ReadPublicKey(std::string_view KeyFile) {
   if (KeyFile.size() > kMaxKeyFileSize) throw SignatureError("Invalid Asymmetric Key");
   const std::optional<Header> outer = ReadHeader(KeyFile, 0);
-  if (!outer || !IsUniversal(*outer, kTagSequence, true) ||
-      outer->length > KeyFile.size() - outer->contentStart)
-    throw SignatureError("Invalid RSA Key");
+  if (!outer || !IsUniversal(*outer, kTagSequence, true)) throw SignatureError("Invalid RSA Key");
+  // The elements must fit in what remains of the sequence and of the file.
   const std::string_view content = KeyFile.substr(0, outer->contentStart + outer->length);
   size_t pos = outer->contentStart;
   RsaPublicKey key;

@@ -51,6 +51,8 @@ std::optional<SignedPackage> SplitSignedPackage(std::string_view File) {
       static_cast<std::uint32_t>(tail[0]) | static_cast<std::uint32_t>(tail[1]) << 8 |
       static_cast<std::uint32_t>(tail[2]) << 16 | static_cast<std::uint32_t>(tail[3]) << 24);
   if (n < kMinSignatureText || n > kMaxSignatureText) return std::nullopt;
+  // A file that is shorter than the trailer it claims holds no payload.
+  if (static_cast<size_t>(n) + 4 > File.size()) return std::nullopt;
   const size_t payload = File.size() - static_cast<size_t>(n) - 4;
   return SignedPackage{File.substr(0, payload), File.substr(payload, static_cast<size_t>(n))};
 }

@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 namespace zip_fixtures {
 
 int RunShell(const std::string& command, std::string* output) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  FILE* pipe = popen(("(" + command + ") 2>&1").c_str(), "r");
   if (!pipe) throw std::runtime_error("cannot run " + command);
   std::string text;
   char buf[4096];
