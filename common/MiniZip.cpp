@@ -202,7 +202,8 @@ int TMiniZip::ExtractCurrentEntry(const std::string& Folder) {
   if (PathCrossesLink(Folder, *relative)) return 0;
 
   const std::string target = Folder + *relative;
-  if (!ForceFolder(target.substr(0, target.rfind('/')))) return 0;
+  const size_t slash = target.rfind('/');
+  if (!ForceFolder(slash == std::string::npos ? std::string() : target.substr(0, slash))) return 0;
   if (folderEntry) return 0;
   std::error_code ec;
   if (!UzOverwrite && fs::exists(fs::symlink_status(target, ec))) return 0;
