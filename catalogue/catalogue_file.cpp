@@ -9,8 +9,12 @@
 
 namespace catalogue {
 
-std::string MainFilePath() { return ObjectsDir() + "ObjList.db"; }
-std::string BackCopyPath() { return ObjectsDir() + "ZIP/ObjList.db"; }
+std::string MainFilePath() {
+  return ObjectsDir() + "ObjList.db";
+}
+std::string BackCopyPath() {
+  return ObjectsDir() + "ZIP/ObjList.db";
+}
 
 std::string EncodeCatalogueFile(const ObjTable& table) {
   std::string bytes = WriteTableStream(table);

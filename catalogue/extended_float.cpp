@@ -15,7 +15,8 @@ constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
 Extended Pack(bool negative, int exponent, std::uint64_t significand) {
   Extended out{};
   for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(significand >> (8 * i));
-  const std::uint16_t top = static_cast<std::uint16_t>((negative ? 0x8000 : 0) | (exponent & 0x7FFF));
+  const std::uint16_t top =
+      static_cast<std::uint16_t>((negative ? 0x8000 : 0) | (exponent & 0x7FFF));
   out[8] = static_cast<std::uint8_t>(top);
   out[9] = static_cast<std::uint8_t>(top >> 8);
   return out;
@@ -32,7 +33,7 @@ Extended ToExtended(double value) {
   if (exponent == 0x7FF)  // infinity, or NaN with its payload and quiet bit
     return Pack(negative, 0x7FFF, kIntegerBit | (fraction << 11));
   if (exponent == 0 && fraction == 0) return Pack(negative, 0, 0);
-  if (exponent == 0) {  // subnormal double: normal in extended precision
+  if (exponent == 0) {                             // subnormal double: normal in extended precision
     const int shift = std::countl_zero(fraction);  // moves the top bit to bit 63
     return Pack(negative, kExtendedBias - kDoubleBias + 1 - (shift - 11), fraction << shift);
   }
@@ -62,7 +63,8 @@ double FromExtended(const Extended& bytes) {
   if (drop > 64) return sign * 0.0;
 
   std::uint64_t kept = drop == 64 ? 0 : significand >> drop;
-  const std::uint64_t rest = drop == 64 ? significand : significand & ((std::uint64_t{1} << drop) - 1);
+  const std::uint64_t rest =
+      drop == 64 ? significand : significand & ((std::uint64_t{1} << drop) - 1);
   const std::uint64_t half = std::uint64_t{1} << (drop - 1);
   if (rest > half || (rest == half && (kept & 1))) ++kept;
   return sign * std::ldexp(static_cast<double>(kept), scale + drop);

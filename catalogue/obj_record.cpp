@@ -31,7 +31,9 @@ constexpr std::array<Layout, kFieldCount> kLayout = {{
     {{"LastExecTime", FieldType::DateTime, 0, 10}, 2},
 }};
 
-const Layout& LayoutOf(Field field) { return kLayout[static_cast<size_t>(field)]; }
+const Layout& LayoutOf(Field field) {
+  return kLayout[static_cast<size_t>(field)];
+}
 
 int SlotOf(Field field, FieldType type) {
   const Layout& layout = LayoutOf(field);
@@ -41,7 +43,9 @@ int SlotOf(Field field, FieldType type) {
   return layout.slot;
 }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -52,7 +56,9 @@ bool SameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-const FieldDef& DefOf(Field field) { return LayoutOf(field).def; }
+const FieldDef& DefOf(Field field) {
+  return LayoutOf(field).def;
+}
 
 std::optional<Field> FieldByName(std::string_view name) {
   for (int i = 0; i < kFieldCount; ++i)
@@ -62,10 +68,14 @@ std::optional<Field> FieldByName(std::string_view name) {
 
 std::string_view TypeName(FieldType type) {
   switch (type) {
-    case FieldType::Integer: return "Integer";
-    case FieldType::String: return "String";
-    case FieldType::Boolean: return "Boolean";
-    case FieldType::DateTime: return "DateTime";
+    case FieldType::Integer:
+      return "Integer";
+    case FieldType::String:
+      return "String";
+    case FieldType::Boolean:
+      return "Boolean";
+    case FieldType::DateTime:
+      return "DateTime";
   }
   return "";
 }
@@ -83,15 +93,21 @@ bool ObjRecord::Boolean(Field field) const {
   return enabled_;
 }
 
-double ObjRecord::DateTime(Field field) const { return dates_[SlotOf(field, FieldType::DateTime)]; }
+double ObjRecord::DateTime(Field field) const {
+  return dates_[SlotOf(field, FieldType::DateTime)];
+}
 
 FieldValue ObjRecord::Get(Field field) const {
   if (IsNull(field)) return std::monostate{};
   switch (DefOf(field).type) {
-    case FieldType::Integer: return Integer(field);
-    case FieldType::String: return Text(field);
-    case FieldType::Boolean: return Boolean(field);
-    case FieldType::DateTime: return DateTime(field);
+    case FieldType::Integer:
+      return Integer(field);
+    case FieldType::String:
+      return Text(field);
+    case FieldType::Boolean:
+      return Boolean(field);
+    case FieldType::DateTime:
+      return DateTime(field);
   }
   return std::monostate{};
 }
@@ -122,10 +138,18 @@ void ObjRecord::SetNull(Field field) {
   // A null keeps the storage at its zero value, so that equal records compare equal.
   const Layout& layout = LayoutOf(field);
   switch (layout.def.type) {
-    case FieldType::Integer: integers_[layout.slot] = 0; break;
-    case FieldType::String: texts_[layout.slot].clear(); break;
-    case FieldType::Boolean: enabled_ = false; break;
-    case FieldType::DateTime: dates_[layout.slot] = 0; break;
+    case FieldType::Integer:
+      integers_[layout.slot] = 0;
+      break;
+    case FieldType::String:
+      texts_[layout.slot].clear();
+      break;
+    case FieldType::Boolean:
+      enabled_ = false;
+      break;
+    case FieldType::DateTime:
+      dates_[layout.slot] = 0;
+      break;
   }
   nulls_ |= 1u << int(field);
 }

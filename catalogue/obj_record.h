@@ -45,7 +45,9 @@ struct FieldDef {
 };
 
 const FieldDef& DefOf(Field field);
-inline std::string_view NameOf(Field field) { return DefOf(field).name; }
+inline std::string_view NameOf(Field field) {
+  return DefOf(field).name;
+}
 // Field names match without regard to ASCII letter case.
 std::optional<Field> FieldByName(std::string_view name);
 std::string_view TypeName(FieldType type);  // "Integer", "String", "Boolean", "DateTime"

@@ -80,7 +80,9 @@ void ObjTable::Next() {
   if (cursor_ != records_.end()) ++cursor_;
 }
 
-bool ObjTable::Eof() const { return state_ != State::Insert && cursor_ == records_.end(); }
+bool ObjTable::Eof() const {
+  return state_ != State::Insert && cursor_ == records_.end();
+}
 
 bool ObjTable::Locate(Field field, const FieldValue& value) {
   CheckBrowse();
@@ -130,7 +132,9 @@ void ObjTable::Post() {
   }
 }
 
-void ObjTable::Cancel() { state_ = State::Browse; }
+void ObjTable::Cancel() {
+  state_ = State::Browse;
+}
 
 void ObjTable::Delete() {
   Cancel();
@@ -142,7 +146,9 @@ void ObjTable::Delete() {
   Notify({ChangeKind::Deleted, mark, kAllFields});
 }
 
-void ObjTable::Empty() { Assign({}); }
+void ObjTable::Empty() {
+  Assign({});
+}
 
 const ObjRecord& ObjTable::Current() const {
   if (state_ != State::Browse) return buffer_;
@@ -150,12 +156,13 @@ const ObjRecord& ObjTable::Current() const {
 }
 
 ObjRecord& ObjTable::Buffer() {
-  if (state_ == State::Browse)
-    throw std::logic_error("dObjList: not in edit or insert mode");
+  if (state_ == State::Browse) throw std::logic_error("dObjList: not in edit or insert mode");
   return buffer_;
 }
 
-void ObjTable::CheckBrowse() { Post(); }
+void ObjTable::CheckBrowse() {
+  Post();
+}
 
 void ObjTable::Assign(std::vector<ObjRecord> records) {
   state_ = State::Browse;

@@ -56,7 +56,7 @@ class ObjTable {
   // Moves to the first record (in table order) whose field equals `value`;
   // false, cursor unchanged, when there is none. Nulls equal no value.
   bool Locate(Field field, const FieldValue& value);
-  Bookmark GetBookmark() const;  // of the current record, 0 at the end
+  Bookmark GetBookmark() const;      // of the current record, 0 at the end
   bool GotoBookmark(Bookmark mark);  // false, cursor unchanged, when it is gone
 
   // Editing. Append starts a new record with every field null; Edit copies the
@@ -91,7 +91,7 @@ class ObjTable {
   // Whole-table access for the file format and for views.
   void Assign(std::vector<ObjRecord> records);  // replaces the content; cursor on the first
   void ForEach(const std::function<void(const ObjRecord&)>& visit) const;
-  std::vector<Bookmark> Bookmarks() const;  // in table order
+  std::vector<Bookmark> Bookmarks() const;     // in table order
   const ObjRecord* Find(Bookmark mark) const;  // nullptr when gone
   // Stores `record` into the record `mark` as a posted edit (the view's edits).
   void Replace(Bookmark mark, const ObjRecord& record);

@@ -11,7 +11,9 @@ const ObjRecord& NullRecord() {
   return record;
 }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 int CompareText(const std::string& a, const std::string& b) {
   const size_t n = std::min(a.size(), b.size());
@@ -32,10 +34,14 @@ int CompareField(const ObjRecord& a, const ObjRecord& b, Field field) {
   const bool aNull = a.IsNull(field), bNull = b.IsNull(field);
   if (aNull || bNull) return aNull == bNull ? 0 : (aNull ? -1 : 1);
   switch (DefOf(field).type) {
-    case FieldType::Integer: return CompareNumbers(a.Integer(field), b.Integer(field));
-    case FieldType::String: return CompareText(a.Text(field), b.Text(field));
-    case FieldType::Boolean: return CompareNumbers(a.Boolean(field), b.Boolean(field));
-    case FieldType::DateTime: return CompareNumbers(a.DateTime(field), b.DateTime(field));
+    case FieldType::Integer:
+      return CompareNumbers(a.Integer(field), b.Integer(field));
+    case FieldType::String:
+      return CompareText(a.Text(field), b.Text(field));
+    case FieldType::Boolean:
+      return CompareNumbers(a.Boolean(field), b.Boolean(field));
+    case FieldType::DateTime:
+      return CompareNumbers(a.DateTime(field), b.DateTime(field));
   }
   return 0;
 }
@@ -53,16 +59,22 @@ ObjView::ObjView(ObjTable& table) : table_(table) {
   observer_ = table_.AddObserver([this](const TableChange& change) { OnChange(change); });
 }
 
-ObjView::~ObjView() { table_.RemoveObserver(observer_); }
+ObjView::~ObjView() {
+  table_.RemoveObserver(observer_);
+}
 
 void ObjView::OnChange(const TableChange& change) {
   switch (change.kind) {
-    case ChangeKind::Appended: added_.insert(change.record); break;
+    case ChangeKind::Appended:
+      added_.insert(change.record);
+      break;
     case ChangeKind::Updated:
       if (sorted_ && ((change.fields >> int(sortField_)) & 1u) && !added_.count(change.record))
         moved_.insert(change.record);
       break;
-    case ChangeKind::Deleted: gone_.insert(change.record); break;
+    case ChangeKind::Deleted:
+      gone_.insert(change.record);
+      break;
     case ChangeKind::Reset:
       rebuild_ = true;
       current_ = 0;
@@ -259,7 +271,9 @@ void ObjView::Post() {
   if (table_.Find(current_)) table_.Replace(current_, buffer_);
 }
 
-void ObjView::Cancel() { editing_ = false; }
+void ObjView::Cancel() {
+  editing_ = false;
+}
 
 const ObjRecord& ObjView::Current() const {
   if (editing_) return buffer_;

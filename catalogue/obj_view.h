@@ -34,7 +34,7 @@ class ObjView {
   bool Eof() const;  // no current record: past the last one, or the view is empty
   bool Bof() const;  // on the first record, or the view is empty
   int RecordCount() const;
-  int RecNo() const;  // 1-based position of the current record; 0 when there is none
+  int RecNo() const;       // 1-based position of the current record; 0 when there is none
   void MoveTo(int recNo);  // clamped to the records there are
   // Moves to the first record in view order whose field equals `value`.
   bool Locate(Field field, const FieldValue& value);

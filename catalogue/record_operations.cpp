@@ -22,7 +22,9 @@ void SetObjEnabled(ObjTable& table, std::int32_t ObjID, bool Enabled) {
   WriteLog("Set object " + PadId(ObjID) + " enabled = " + BoolText(Enabled), 1);
 }
 
-bool ChkObjName(ObjTable& table, std::int32_t ObjID) { return table.Locate(Field::ObjID, ObjID); }
+bool ChkObjName(ObjTable& table, std::int32_t ObjID) {
+  return table.Locate(Field::ObjID, ObjID);
+}
 
 void SetObjRating(ObjTable& table, std::int32_t ObjID, std::int32_t Rating) {
   if (!table.Locate(Field::ObjID, ObjID)) return;

@@ -82,18 +82,26 @@ class Reader {
 
   std::int32_t Integer() {
     switch (TakeTag()) {
-      case kInt8: return static_cast<std::int8_t>(Bytes(1));
-      case kInt16: return static_cast<std::int16_t>(Bytes(2));
-      case kInt32: return static_cast<std::int32_t>(Bytes(4));
+      case kInt8:
+        return static_cast<std::int8_t>(Bytes(1));
+      case kInt16:
+        return static_cast<std::int16_t>(Bytes(2));
+      case kInt32:
+        return static_cast<std::int32_t>(Bytes(4));
     }
     throw StreamError("Invalid stream format");
   }
   std::string Text() {
     std::uint32_t length;
     switch (TakeTag()) {
-      case kString: length = Bytes(1); break;
-      case kLongString: length = Bytes(4); break;
-      default: throw StreamError("Invalid stream format");
+      case kString:
+        length = Bytes(1);
+        break;
+      case kLongString:
+        length = Bytes(4);
+        break;
+      default:
+        throw StreamError("Invalid stream format");
     }
     Need(length);
     std::string s(in_.substr(pos_, length));
@@ -126,7 +134,8 @@ class Reader {
   std::uint32_t Bytes(int n) {
     Need(static_cast<size_t>(n));
     std::uint32_t v = 0;
-    for (int i = 0; i < n; ++i) v |= std::uint32_t{static_cast<std::uint8_t>(in_[pos_ + i])} << (8 * i);
+    for (int i = 0; i < n; ++i)
+      v |= std::uint32_t{static_cast<std::uint8_t>(in_[pos_ + i])} << (8 * i);
     pos_ += static_cast<size_t>(n);
     return v;
   }
@@ -154,12 +163,12 @@ std::vector<Column> ReadColumns(Reader& in, int version) {
   while (!in.AtListEnd()) {
     const std::string name = in.Text();
     const FieldType type = ParseTypeName(in.Text());
-    in.Integer();  // size
-    in.Text();     // label
-    in.Text();     // edit mask
-    in.Integer();  // display width
-    in.Boolean();  // required
-    in.Boolean();  // read-only
+    in.Integer();                   // size
+    in.Text();                      // label
+    in.Text();                      // edit mask
+    in.Integer();                   // display width
+    in.Boolean();                   // required
+    in.Boolean();                   // read-only
     if (version >= 250) in.Text();  // kind
     if (version >= 251) in.Text();  // reserved
     std::optional<Field> field = FieldByName(name);
@@ -190,9 +199,15 @@ void ReadValues(Reader& in, int version, const std::vector<Column>& columns, Obj
     if (version >= 249 && in.Boolean()) continue;  // null
     FieldValue value;
     switch (column.type) {
-      case FieldType::Integer: value = in.Integer(); break;
-      case FieldType::String: value = in.Text(); break;
-      case FieldType::Boolean: value = in.Boolean(); break;
+      case FieldType::Integer:
+        value = in.Integer();
+        break;
+      case FieldType::String:
+        value = in.Text();
+        break;
+      case FieldType::Boolean:
+        value = in.Boolean();
+        break;
       case FieldType::DateTime: {
         const double d = in.Float();
         if (d != 0) value = d;
@@ -241,10 +256,18 @@ std::string WriteTableStream(const ObjTable& table) {
       w.Boolean(null);
       if (null) continue;
       switch (DefOf(f).type) {
-        case FieldType::Integer: w.Integer(record.Integer(f)); break;
-        case FieldType::String: w.Text(record.Text(f)); break;
-        case FieldType::Boolean: w.Boolean(record.Boolean(f)); break;
-        case FieldType::DateTime: w.Float(record.DateTime(f)); break;
+        case FieldType::Integer:
+          w.Integer(record.Integer(f));
+          break;
+        case FieldType::String:
+          w.Text(record.Text(f));
+          break;
+        case FieldType::Boolean:
+          w.Boolean(record.Boolean(f));
+          break;
+        case FieldType::DateTime:
+          w.Float(record.DateTime(f));
+          break;
       }
     }
     w.Tag(kEndOfList);

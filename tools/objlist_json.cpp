@@ -53,11 +53,21 @@ void AppendJsonString(std::string& out, std::string_view cp1252) {
   out += '"';
   for (unsigned char c : cp1252) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           static const char* hex = "0123456789abcdef";
@@ -129,14 +139,30 @@ class JsonReader {
       if (i_ >= s_.size()) Fail("unterminated string");
       const char e = s_[i_++];
       switch (e) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '"':
+          out += '"';
+          break;
+        case '\\':
+          out += '\\';
+          break;
+        case '/':
+          out += '/';
+          break;
+        case 'b':
+          out += '\b';
+          break;
+        case 'f':
+          out += '\f';
+          break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
         case 'u': {
           char32_t cp = Hex4();
           if (cp >= 0xD800 && cp <= 0xDBFF) {
@@ -149,17 +175,19 @@ class JsonReader {
           AppendUtf8(out, cp);
           break;
         }
-        default: Fail("bad escape");
+        default:
+          Fail("bad escape");
       }
     }
   }
 
+  // The characters of a number; empty when none follow.
   std::string_view NumberText() {
     Skip();
     const size_t start = i_;
-    while (i_ < s_.size() && std::string_view("+-0123456789.eE").find(s_[i_]) != std::string_view::npos)
+    while (i_ < s_.size() &&
+           std::string_view("+-0123456789.eE").find(s_[i_]) != std::string_view::npos)
       ++i_;
-    if (start == i_) Fail("expected a value");
     return s_.substr(start, i_ - start);
   }
 
@@ -224,7 +252,11 @@ std::string Utf8ToCp1252(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = text[i];
-    const int length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    const int length = c < 0x80         ? 1
+                       : (c >> 5) == 6  ? 2
+                       : (c >> 4) == 14 ? 3
+                       : (c >> 3) == 30 ? 4
+                                        : 0;
     if (length == 0 || i + length > text.size()) throw std::runtime_error("text is not UTF-8");
     char32_t cp = length == 1 ? c : c & (0x7F >> length);
     for (int k = 1; k < length; ++k) {
@@ -250,10 +282,18 @@ std::string RecordToJson(const catalogue::ObjRecord& record) {
       continue;
     }
     switch (catalogue::DefOf(f).type) {
-      case FieldType::Integer: out += std::to_string(record.Integer(f)); break;
-      case FieldType::String: AppendJsonString(out, record.Text(f)); break;
-      case FieldType::Boolean: out += record.Boolean(f) ? "true" : "false"; break;
-      case FieldType::DateTime: AppendNumber(out, record.DateTime(f)); break;
+      case FieldType::Integer:
+        out += std::to_string(record.Integer(f));
+        break;
+      case FieldType::String:
+        AppendJsonString(out, record.Text(f));
+        break;
+      case FieldType::Boolean:
+        out += record.Boolean(f) ? "true" : "false";
+        break;
+      case FieldType::DateTime:
+        AppendNumber(out, record.DateTime(f));
+        break;
     }
   }
   return out + "}";

@@ -65,8 +65,8 @@ int Check(const std::vector<std::string>& args) {
   const std::string& expected = args[2];
   const std::string actual = CRC32Text(catalogue::ReadWholeFile(file));
   if (actual != expected)
-    throw std::runtime_error(file + " does not match DBCRC " + expected + " (its CRC is " +
-                             actual + ")");
+    throw std::runtime_error(file + " does not match DBCRC " + expected + " (its CRC is " + actual +
+                             ")");
   const size_t records = Decode(file, false).size();
   std::cout << file << " matches DBCRC " << expected << " (" << records << " records)\n";
   return 0;

@@ -106,8 +106,8 @@ TEST_F(CatalogueFile, MissingMainFileLoadsTheBackCopyWhenItMatches) {
   folder.ClearLog();
   WriteFileBytes(BackCopyPath(), Flip(ReadFileBytes(BackCopyPath()), 9));
   EXPECT_TRUE(Load().empty());
-  EXPECT_EQ(folder.LogTexts(), (Lines{"Load objects DB", "Load objects DB from back copy",
-                                      "Back DB CRC is fail"}));
+  EXPECT_EQ(folder.LogTexts(),
+            (Lines{"Load objects DB", "Load objects DB from back copy", "Back DB CRC is fail"}));
 }
 
 TEST_F(CatalogueFile, NoFileAtAllGivesAnEmptyCatalogueSilently) {
@@ -124,7 +124,8 @@ TEST_F(CatalogueFile, FormatErrorsBehindAMatchingChecksumGiveAnEmptyCatalogue) {
     s.replace(s.find("Boolean"), 7, "Booleon");
     return s;
   }();
-  for (std::string bad : {plain.substr(0, plain.size() / 2), "TPF1" + plain.substr(4), unknownType}) {
+  for (std::string bad :
+       {plain.substr(0, plain.size() / 2), "TPF1" + plain.substr(4), unknownType}) {
     Scramble(bad);
     WriteFileBytes(MainFilePath(), bad);
     WriteFileBytes(BackCopyPath(), bad);

@@ -76,7 +76,7 @@ TEST(ObjTable, CursorAppendEditPostCancelDelete) {
   t.Edit();
   t.SetText(Field::ObjName, "two");
   EXPECT_EQ(t.Text(Field::ObjName), "two");  // reads see the edit buffer
-  t.Next();  // moving posts the edit
+  t.Next();                                  // moving posts the edit
   EXPECT_EQ(t.Integer(Field::ObjID), 3);
   ASSERT_TRUE(t.Locate(Field::ObjID, 2));
   EXPECT_EQ(t.Text(Field::ObjName), "two");
@@ -317,7 +317,7 @@ TEST(ObjView, OrderAgreesWithAStableSortUnderRandomChanges) {
     }
     std::vector<int> expected;
     for (auto& p : model) expected.push_back(p.second);
-    ASSERT_EQ(IdsOf(v), expected)        << step;
+    ASSERT_EQ(IdsOf(v), expected) << step;
   }
 }
 

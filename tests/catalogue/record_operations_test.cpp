@@ -58,8 +58,8 @@ TEST_F(RecordOperations, EachActsOnTheFirstRecordWithTheIdentifier) {
   ObjRecord twin = SampleRecord(1234);
   twin.SetText(Field::ObjName, "twin");
   EXPECT_EQ(records[1], twin);
-  EXPECT_EQ(folder.LogTexts(), (Lines{"Set object 00001234 enabled = false",
-                                      "Set object's 00001234 rating = 4"}));
+  EXPECT_EQ(folder.LogTexts(),
+            (Lines{"Set object 00001234 enabled = false", "Set object's 00001234 rating = 4"}));
 
   ASSERT_TRUE(ChkObjName(table, 77));
   EXPECT_EQ(table.Integer(Field::ObjID), 77);  // the cursor stays on it

@@ -21,7 +21,9 @@ using namespace std::string_literals;
 std::string ColumnBytes(const std::string& name, const std::string& type, const std::string& size,
                         const std::string& width) {
   return "\x06"s + char(name.size()) + name + "\x06"s + char(type.size()) + type + size + "\x06"s +
-         char(name.size()) + name + "\x06\x00"s + width + "\x08\x08"s + "\x06\x04" "Data"s +
+         char(name.size()) + name + "\x06\x00"s + width + "\x08\x08"s +
+         "\x06\x04"
+         "Data"s +
          "\x06\x00"s;
 }
 
@@ -29,7 +31,10 @@ std::string EmptyCatalogueBytes() {
   const std::string i0 = "\x02\x00"s, i1 = "\x02\x01"s, i5 = "\x02\x05"s, i10 = "\x02\x0A"s,
                     i20 = "\x02\x14"s, i50 = "\x02\x32"s, i240 = "\x03\xF0\x00"s,
                     i250 = "\x03\xFA\x00"s;
-  std::string bytes = "TPF0" "\x03\xFB\x00"s + "\x01"s;
+  std::string bytes =
+      "TPF0"
+      "\x03\xFB\x00"s +
+      "\x01"s;
   bytes += ColumnBytes("ObjID", "Integer", i0, i10);
   bytes += ColumnBytes("ObjName", "String", i50, i50);
   bytes += ColumnBytes("ObjType", "String", i1, i1);
@@ -82,25 +87,29 @@ TEST(TableStream, RecordEntryEncodesEachKindAsSpecified) {
   // MaxExecCount and LastExecTime stay null
   table.Post();
 
-  const std::string record = "\x01" "\x02\x00"s   // start, update status 0
-                             "\x08\x03\xD2\x04"s  // ObjID 1234
-                             "\x08\x06\x00"s      // empty ObjName
-                             "\x08\x06\x01H"s     // ObjType
-                             "\x09"s              // null ObjDescription
-                             "\x08\x06\x00"s      // empty ZipFileName
-                             "\x08\x06\x08" "ABCDEF01"s
-                             "\x08\x02\x00"s              // 0
-                             "\x08\x03\x2C\x01"s          // 300
-                             "\x08\x02\x05"s              // 5
-                             "\x08\x03\x7F\xFF"s          // -129
-                             "\x08\x09"s                  // true
-                             "\x08\x02\xFF"s              // ObjPointer -1
-                             "\x08\x05" + std::string(10, '\0') +  // date 0 with a value
-                             "\x08\x05\x00\x00\x00\x00\x00\x00\x00\x80\xFF\x3F"s  // 1.0
-                             "\x08\x04\x40\x9C\x00\x00"s  // 40000
-                             "\x08\x04\x87\xD6\x12\x00"s  // 1234567
-                             "\x09\x09"s                  // null MaxExecCount, LastExecTime
-                             "\x00"s;
+  const std::string record =
+      "\x01"
+      "\x02\x00"s          // start, update status 0
+      "\x08\x03\xD2\x04"s  // ObjID 1234
+      "\x08\x06\x00"s      // empty ObjName
+      "\x08\x06\x01H"s     // ObjType
+      "\x09"s              // null ObjDescription
+      "\x08\x06\x00"s      // empty ZipFileName
+      "\x08\x06\x08"
+      "ABCDEF01"s
+      "\x08\x02\x00"s      // 0
+      "\x08\x03\x2C\x01"s  // 300
+      "\x08\x02\x05"s      // 5
+      "\x08\x03\x7F\xFF"s  // -129
+      "\x08\x09"s          // true
+      "\x08\x02\xFF"s      // ObjPointer -1
+      "\x08\x05" +
+      std::string(10, '\0') +                              // date 0 with a value
+      "\x08\x05\x00\x00\x00\x00\x00\x00\x00\x80\xFF\x3F"s  // 1.0
+      "\x08\x04\x40\x9C\x00\x00"s                          // 40000
+      "\x08\x04\x87\xD6\x12\x00"s                          // 1234567
+      "\x09\x09"s                                          // null MaxExecCount, LastExecTime
+      "\x00"s;
   std::string expected = EmptyCatalogueBytes();
   expected.insert(expected.size() - 1, record);
   EXPECT_EQ(WriteTableStream(table), expected);
@@ -180,7 +189,10 @@ struct OldStream {
   explicit OldStream(int v) : version(v), bytes("TPF0") {
     if (version != 100) Int(version);
   }
-  OldStream& Raw(const std::string& s) { bytes += s; return *this; }
+  OldStream& Raw(const std::string& s) {
+    bytes += s;
+    return *this;
+  }
   OldStream& Int(int v) {
     if (v >= -128 && v <= 127) return Raw("\x02"s + char(v));
     return Raw("\x03"s + char(v & 0xFF) + char((v >> 8) & 0xFF));
