@@ -39,15 +39,17 @@ X11HotKeys::X11HotKeys(QObject* parent) : QObject(parent) {
 }
 
 X11HotKeys::~X11HotKeys() {
-  if (connection_ == nullptr) return;
-  if (qGuiApp) qGuiApp->removeNativeEventFilter(this);
+  // Once the application is gone its connection is closed, and the grabs
+  // went with it.
+  if (connection_ == nullptr || qGuiApp == nullptr) return;
+  qGuiApp->removeNativeEventFilter(this);
   for (const auto& [id, grab] : grabs_) UngrabAllLockStates(grab);
   xcb_flush(connection_);
 }
 
 bool X11HotKeys::Register(int id, VirtualKey key, Modifiers modifiers) {
   Unregister(id);
-  if (connection_ == nullptr) return false;
+  if (connection_ == nullptr || qGuiApp == nullptr) return false;
   const x11::Keysym keysym = x11::KeysymOfVirtualKey(key);
   if (keysym == 0) return false;
   const KeyCode keycode = XKeysymToKeycode(display_, keysym);
@@ -64,8 +66,10 @@ bool X11HotKeys::Register(int id, VirtualKey key, Modifiers modifiers) {
 void X11HotKeys::Unregister(int id) {
   const auto found = grabs_.find(id);
   if (found == grabs_.end()) return;
-  UngrabAllLockStates(found->second);
-  xcb_flush(connection_);
+  if (qGuiApp) {
+    UngrabAllLockStates(found->second);
+    xcb_flush(connection_);
+  }
   grabs_.erase(found);
 }
 
