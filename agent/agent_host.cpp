@@ -5,10 +5,21 @@
 #include <sstream>
 #include <string>
 
+#include "agent/event_log.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/x11/x11_desktop_queries.h"
+#include "platform/x11/x11_hot_keys.h"
 
 namespace {
+
+// The application object needs a display: an X server, or a platform named
+// by QT_QPA_PLATFORM (tests use "offscreen").
+bool DisplayAvailable() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+    if (const char* value = std::getenv(name); value && *value) return true;
+  return false;
+}
 
 // Real message boxes, with the application object made on first use.
 class ApplicationDialogs final : public platform::Dialogs {
@@ -16,6 +27,11 @@ class ApplicationDialogs final : public platform::Dialogs {
   explicit ApplicationDialogs(AgentHost& host) : host_(host) {}
   platform::DialogAnswer Show(platform::DialogKind kind, const std::string& text,
                               platform::DialogButtons buttons) override {
+    if (!DisplayAvailable()) {
+      WriteLog("No display for the message: " + text, 0);
+      return buttons == platform::DialogButtons::Ok ? platform::DialogAnswer::Ok
+                                                    : platform::DialogAnswer::Cancel;
+    }
     host_.EnsureApplication();
     return platform::QtDialogs().Show(kind, text, buttons);
   }
@@ -43,12 +59,15 @@ std::unique_ptr<platform::Dialogs> ScriptedFromEnvironment(const char* script) {
 
 AgentHost::AgentHost(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
-// The forms go before the application object.
-AgentHost::~AgentHost() = default;
+AgentHost::~AgentHost() {
+  FMain.reset();
+  desktop_.reset();
+  hotKeys_.reset();
+}
 
-QApplication& AgentHost::EnsureApplication() {
+AgentApplication& AgentHost::EnsureApplication() {
   if (!app_) {
-    app_ = std::make_unique<QApplication>(argc_, argv_);
+    app_ = std::make_unique<AgentApplication>(argc_, argv_);
     app_->setApplicationDisplayName(QStringLiteral("Sparkletide agent"));
     app_->setQuitOnLastWindowClosed(false);
   }
@@ -71,9 +90,20 @@ void AgentHost::ProcessMessages() {
 }
 
 int AgentHost::RunAgent() {
-  QApplication& app = EnsureApplication();
+  if (!DisplayAvailable()) {
+    WriteLog("Cannot start the agent: no display (DISPLAY is not set)", 0);
+    return 1;
+  }
+  AgentApplication& app = EnsureApplication();
+  // A signal or the end of the desktop session ends the loop as the tray
+  // menu's Exit does; the forms are then destroyed in order.
   termination_ = std::make_unique<platform::TerminationWatch>();
   QObject::connect(termination_.get(), &platform::TerminationWatch::terminationRequested, &app,
                    &QCoreApplication::quit, Qt::QueuedConnection);
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, &QCoreApplication::quit,
+                   Qt::QueuedConnection);
+  hotKeys_ = std::make_unique<platform::X11HotKeys>();
+  desktop_ = std::make_unique<platform::X11DesktopQueries>();
+  FMain = std::make_unique<TFMain>(TFMain::Services{clock_, *hotKeys_, *desktop_, &app});
   return app.exec();
 }

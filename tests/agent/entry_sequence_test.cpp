@@ -20,10 +20,15 @@ namespace {
 
 class EntrySequenceTest : public ::testing::Test {
  protected:
-  // Starts a normal agent and waits until it holds the instance mutex.
+  // Starts a normal agent and waits until it holds the instance mutex and
+  // its main form exists.
   platform::ChildProcess StartAgent() {
+    const size_t before = folder.LogTexts().size();
     platform::ChildProcess agent = folder.Start({});
-    EXPECT_TRUE(WaitUntil([&] { return folder.AgentRunning(); }));
+    EXPECT_TRUE(WaitUntil([&] {
+      const auto texts = LogSince(before);
+      return folder.AgentRunning() && std::find(texts.begin(), texts.end(), "Start") != texts.end();
+    }));
     return agent;
   }
 
@@ -43,12 +48,13 @@ class EntrySequenceTest : public ::testing::Test {
   const std::string terminate = "Terminate the program " + folder.exe();
 };
 
-TEST_F(EntrySequenceTest, NormalStartCreatesTheFoldersAndEndsOnSigterm) {
+TEST_F(EntrySequenceTest, NormalStartCreatesTheFoldersAndEndsInOrderOnSigterm) {
   platform::ChildProcess agent = StartAgent();
   EXPECT_TRUE(
       WaitUntil([&] { return std::filesystem::is_directory(folder.prog() + "Objects/ZIP"); }));
   Stop(agent);
-  EXPECT_THAT(folder.LogTexts(), ElementsAre(start, terminate));
+  // The main form is destroyed after the way out.
+  EXPECT_THAT(folder.LogTexts(), ElementsAre(start, "Start", terminate, "Exit"));
   EXPECT_FALSE(folder.AgentRunning());
 }
 
@@ -94,6 +100,16 @@ TEST_F(EntrySequenceTest, FolderThatCannotBeCreatedIsReportedAndEnds) {
   EXPECT_EQ(texts[2], terminate);
   EXPECT_THAT(folder.Stderr(), ::testing::HasSubstr("dialog: Cannot create the folder"));
   EXPECT_FALSE(folder.AgentRunning());
+}
+
+TEST_F(EntrySequenceTest, WithoutADisplayTheAgentSaysSoAndEnds) {
+  ScopedEnv noPlatform("QT_QPA_PLATFORM", "");
+  ScopedEnv noX("DISPLAY", "");
+  ScopedEnv noWayland("WAYLAND_DISPLAY", "");
+  EXPECT_EQ(folder.Run({}), 1);
+  EXPECT_THAT(
+      folder.LogTexts(),
+      ElementsAre(start, "Cannot start the agent: no display (DISPLAY is not set)", terminate));
 }
 
 // --- self-update swap -------------------------------------------------------
@@ -165,7 +181,8 @@ TEST_F(SwapTest, ThreeHopsReplaceTheExecutableAndStartTheNewOne) {
     at = std::find(at, texts.end(), hop);
     ASSERT_NE(at, texts.end()) << "missing or out of order: " << hop;
   }
-  EXPECT_EQ(texts.back(), terminate);
+  EXPECT_THAT(std::vector<std::string>(texts.end() - 2, texts.end()),
+              ElementsAre(terminate, "Exit"));
 }
 
 TEST_F(SwapTest, MissingCopyAtHop2KeepsTheOldExecutable) {

@@ -1,0 +1,84 @@
+#pragma once
+// The agent's main form `FMain`: never shown, it owns the agent's lasting
+// objects, runs the once-a-second heartbeat, shows the tray icon and receives
+// the global hot keys.
+
+#include <cstdint>
+#include <exception>
+#include <random>
+#include <string>
+
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+#include "agent/agent_window.h"
+#include "platform/clock.h"
+#include "platform/desktop_queries.h"
+#include "platform/hot_keys.h"
+#include "platform/shortcut.h"
+
+class AgentApplication;
+
+// Hot-key ids.
+enum HotKeyId { kHotKeyStop = 1, kHotKeyForce = 2, kHotKeyEnable = 3, kHotKeyShowHide = 4 };
+
+class TFMain : public QWidget {
+  Q_OBJECT
+ public:
+  struct Services {
+    platform::Clock& clock;
+    platform::HotKeys& hotKeys;
+    platform::DesktopQueries& desktop;
+    AgentApplication* application = nullptr;  // receives ProcessException
+  };
+
+  // Runs FormCreate; the destructor runs FormDestroy.
+  explicit TFMain(Services services);
+  ~TFMain() override;
+
+  void TimerTimer();
+  void ProcessException(const QObject* Sender, const std::exception& E);
+  void LoadIcon(const std::string& Name);
+  void LoadTrayIcon();
+  void RxTrayIconClick();
+  void RxTrayIconDblClick();
+  void CheckFormVisibility();
+  void SetHotKey(int Id, platform::Shortcut Key);
+  // A press of a registered global hot key.
+  void HotKeyPressed(int Id);
+
+  // Playback entry points the hot keys use.
+  void StopAllEffects();
+  bool FireObj(const std::string& Types, bool TimedOnly);
+
+  // The heartbeat's checks, in the order it calls them; each keeps its own pace.
+  virtual void CheckAndStartDownload() {}
+  virtual void CheckUserIdleAndFireSS() {}
+  virtual void CheckAndFireObj() {}
+  virtual void CheckTimeEffStart() {}
+  virtual void CheckCpuUsage() {}
+  virtual void CheckHangEffects() {}
+  virtual void CheckHangSession() {}
+
+  QTimer Timer;
+  QSystemTrayIcon RxTrayIcon;
+  // The agent window; null until it exists.
+  AgentWindow* FObjects = nullptr;
+
+  bool StopKeyActive = false;
+  bool EffectPlaying = false;
+  bool ScreensaverActive = false;
+  std::int32_t IdleLimitMs = 0;
+  std::int32_t CpuLoadScore = 0;
+  std::uint32_t LastActivityTick = 0;
+  std::string CurrentIconName;
+  // The one random generator of the agent, seeded once from the clock.
+  std::mt19937 Random;
+
+ private:
+  void FormCreate();
+  void FormDestroy();
+
+  Services services_;
+};

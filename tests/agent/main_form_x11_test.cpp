@@ -1,0 +1,60 @@
+#include <QApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "agent/UMain.h"
+#include "agent/agent_application.h"
+#include "common/uUtils.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/process.h"
+#include "platform/x11/x11_desktop_queries.h"
+#include "platform/x11/x11_hot_keys.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+class ShownOnly : public AgentWindow {
+ public:
+  bool AgentEnabled() const override { return true; }
+  void PM_AgentEnabledClick() override {}
+  bool CountsShown() const override { return shown; }
+  bool VisibleOnScreen() const override { return shown; }
+  void FShow() override { shown = true; }
+  void FHide() override { shown = false; }
+  QWidget& Form() override { return form; }
+  bool shown = false;
+  QWidget form;
+};
+
+void Key(const std::string& keys) {
+  EXPECT_EQ(platform::ChildProcess::Spawn({"/usr/bin/xdotool", "key", keys}).Wait(), 0);
+}
+
+TEST(MainFormOnX11, HotKeyRegisteredBySetHotKeyReachesTheMainForm) {
+  static int argc = 1;
+  static char name[] = "main_form_x11_tests";
+  static char* argv[] = {name, nullptr};
+  AgentApplication app(argc, argv);
+  testing_support::TempDir dir;
+  testing_support::ScopedEnv registry("SPARKLETIDE_REGISTRY", dir / "reg");
+  SetAppDir(dir.path());
+  platform::FakeClock clock;
+  platform::X11HotKeys hotKeys;
+  platform::X11DesktopQueries desktop;
+  ShownOnly window;
+  TFMain FMain({clock, hotKeys, desktop, &app});
+  FMain.FObjects = &window;
+
+  FMain.SetHotKey(kHotKeyShowHide, platform::TextToShortcut("Shift+Alt+F10"));
+  Key("shift+alt+F10");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.shown; }, 10000));
+
+  // Moved to another key, which then acts.
+  FMain.SetHotKey(kHotKeyShowHide, platform::TextToShortcut("Shift+Ctrl+F11"));
+  window.shown = false;
+  Key("shift+ctrl+F11");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.shown; }, 10000));
+}
+
+}  // namespace
