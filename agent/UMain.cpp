@@ -2,8 +2,9 @@
 
 #include "agent/agent_application.h"
 #include "agent/event_log.h"
+#include "download/public_key.h"
 
-TFMain::TFMain(Services services) : services_(services) {
+TFMain::TFMain(Services services) : rsa(std::string(BuiltInPublicKey())), services_(services) {
   FormCreate();
 }
 
@@ -20,6 +21,14 @@ void TFMain::FormCreate() {
     };
   Random.seed(services_.clock.Tick() ^
               static_cast<std::uint32_t>(services_.clock.Now() * 86400000.0));
+
+  // The catalogue: a failure here is reported like any other and the agent
+  // goes on with what it has.
+  try {
+    CreateObjList();
+  } catch (const std::exception& error) {
+    ProcessException(this, error);
+  }
 
   // A tool window never gets a taskbar button; the main form is never shown.
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
@@ -47,6 +56,11 @@ void TFMain::FormDestroy() {
   if (StopKeyActive) services_.hotKeys.Unregister(kHotKeyStop);
   for (int id : {kHotKeyForce, kHotKeyEnable, kHotKeyShowHide}) services_.hotKeys.Unregister(id);
   services_.hotKeys.onHotKey = nullptr;
+  try {
+    SaveObjList();
+  } catch (const std::exception& error) {
+    ProcessException(this, error);
+  }
   if (services_.application) services_.application->exceptionHandler = nullptr;
   WriteLog("Exit", 1);
 }
@@ -109,3 +123,5 @@ void TFMain::StopAllEffects() {
 bool TFMain::FireObj(const std::string&, bool) {
   return false;
 }
+
+void TFMain::StopBrowserWin(std::int32_t, bool) {}

@@ -13,8 +13,11 @@
 #include <QWidget>
 
 #include "agent/agent_window.h"
+#include "catalogue/obj_table.h"
+#include "download/rsa_verifier.h"
 #include "platform/clock.h"
 #include "platform/desktop_queries.h"
+#include "platform/dialogs.h"
 #include "platform/hot_keys.h"
 #include "platform/shortcut.h"
 
@@ -30,6 +33,7 @@ class TFMain : public QWidget {
     platform::Clock& clock;
     platform::HotKeys& hotKeys;
     platform::DesktopQueries& desktop;
+    platform::Dialogs& dialogs;
     AgentApplication* application = nullptr;  // receives ProcessException
   };
 
@@ -48,6 +52,28 @@ class TFMain : public QWidget {
   // A press of a registered global hot key.
   void HotKeyPressed(int Id);
 
+  // The catalogue file and the reconciliation with the effects folder.
+  void SaveObjList();
+  void LoadObjList();
+  void CreateObjList();
+  // Record operations; those taking an identifier act on its first record.
+  void SetObjType(std::int32_t ObjID, const std::string& Type);
+  void SetObjEnabled(std::int32_t ObjID, bool Enabled);
+  bool ChkObjName(std::int32_t ObjID);
+  void SetObjRating(std::int32_t ObjID, std::int32_t Rating);
+  bool CheckObjExists(std::int32_t ObjID, const std::string& CRC);
+  void ClearStat();
+  void ClearTableTmp();
+  void AddNewObject(std::int32_t ObjID, const std::string& ObjName, const std::string& ObjType,
+                    const std::string& ObjDescription, const std::string& ZipFileName,
+                    const std::string& ZipFileCRC32, std::int32_t MaxExecCount,
+                    std::int32_t EnableDays, std::int32_t MinExecInterval, double BeginDate,
+                    double EndDate);
+  bool DeleteObject(std::int32_t ObjID);
+  // Signature checks with the built-in key.
+  bool CheckSign(std::string_view Buffer, std::string_view SignatureText);
+  bool CheckSignAndExtractZipFile(const std::string& ZipFileName, const std::string& Folder);
+
   // Playback entry points the hot keys use.
   void StopAllEffects();
   bool FireObj(const std::string& Types, bool TimedOnly);
@@ -63,6 +89,8 @@ class TFMain : public QWidget {
 
   QTimer Timer;
   QSystemTrayIcon RxTrayIcon;
+  catalogue::ObjTable dObjList;
+  TRsaVerifier rsa;
   // The agent window; null until it exists.
   AgentWindow* FObjects = nullptr;
 
@@ -79,6 +107,8 @@ class TFMain : public QWidget {
  private:
   void FormCreate();
   void FormDestroy();
+  // Stops the runner of a playing effect that is being deleted.
+  void StopBrowserWin(std::int32_t Id, bool Kill);
 
   Services services_;
 };

@@ -104,6 +104,6 @@ int AgentHost::RunAgent() {
                    Qt::QueuedConnection);
   hotKeys_ = std::make_unique<platform::X11HotKeys>();
   desktop_ = std::make_unique<platform::X11DesktopQueries>();
-  FMain = std::make_unique<TFMain>(TFMain::Services{clock_, *hotKeys_, *desktop_, &app});
+  FMain = std::make_unique<TFMain>(TFMain::Services{clock_, *hotKeys_, *desktop_, Dialogs(), &app});
   return app.exec();
 }

@@ -53,8 +53,9 @@ TEST_F(EntrySequenceTest, NormalStartCreatesTheFoldersAndEndsInOrderOnSigterm) {
   EXPECT_TRUE(
       WaitUntil([&] { return std::filesystem::is_directory(folder.prog() + "Objects/ZIP"); }));
   Stop(agent);
-  // The main form is destroyed after the way out.
-  EXPECT_THAT(folder.LogTexts(), ElementsAre(start, "Start", terminate, "Exit"));
+  // The main form is destroyed after the way out, saving the catalogue.
+  EXPECT_THAT(folder.LogTexts(), ElementsAre(start, "Start", "Check objects list", terminate,
+                                             "Save objects DB", "Exit"));
   EXPECT_FALSE(folder.AgentRunning());
 }
 
@@ -181,8 +182,8 @@ TEST_F(SwapTest, ThreeHopsReplaceTheExecutableAndStartTheNewOne) {
     at = std::find(at, texts.end(), hop);
     ASSERT_NE(at, texts.end()) << "missing or out of order: " << hop;
   }
-  EXPECT_THAT(std::vector<std::string>(texts.end() - 2, texts.end()),
-              ElementsAre(terminate, "Exit"));
+  EXPECT_THAT(std::vector<std::string>(texts.end() - 3, texts.end()),
+              ElementsAre(terminate, "Save objects DB", "Exit"));
 }
 
 TEST_F(SwapTest, MissingCopyAtHop2KeepsTheOldExecutable) {

@@ -9,6 +9,7 @@
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_hot_keys.h"
+#include "platform/fake/scripted_dialogs.h"
 #include "tests/support/test_support.h"
 
 using platform::TextToShortcut;
@@ -69,7 +70,7 @@ class MainFormTest : public ::testing::Test {
   void SetUp() override {
     SetAppDir(dir.path());
     FMain = std::make_unique<ProbeMainForm>(
-        TFMain::Services{clock, hotKeys, desktop, static_cast<AgentApplication*>(qApp)});
+        TFMain::Services{clock, hotKeys, desktop, dialogs, static_cast<AgentApplication*>(qApp)});
   }
 
   std::string Log() const {
@@ -83,6 +84,7 @@ class MainFormTest : public ::testing::Test {
   platform::FakeClock clock;
   platform::FakeHotKeys hotKeys;
   platform::FakeDesktop desktop;
+  platform::ScriptedDialogs dialogs;
   FakeAgentWindow window;
   std::unique_ptr<ProbeMainForm> FMain;
 };

@@ -7,6 +7,7 @@
 #include "agent/agent_application.h"
 #include "common/uUtils.h"
 #include "platform/fake/fake_clock.h"
+#include "platform/fake/scripted_dialogs.h"
 #include "platform/process.h"
 #include "platform/x11/x11_desktop_queries.h"
 #include "platform/x11/x11_hot_keys.h"
@@ -43,7 +44,8 @@ TEST(MainFormOnX11, HotKeyRegisteredBySetHotKeyReachesTheMainForm) {
   platform::X11HotKeys hotKeys;
   platform::X11DesktopQueries desktop;
   ShownOnly window;
-  TFMain FMain({clock, hotKeys, desktop, &app});
+  platform::ScriptedDialogs dialogs;
+  TFMain FMain({clock, hotKeys, desktop, dialogs, &app});
   FMain.FObjects = &window;
 
   FMain.SetHotKey(kHotKeyShowHide, platform::TextToShortcut("Shift+Alt+F10"));
