@@ -4,7 +4,7 @@
 // whether a file is the one last saved.
 
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "catalogue/obj_table.h"
 

@@ -65,7 +65,7 @@ TEST(TableStream, EmptyCatalogueIsExactlyTheHandWrittenBytes) {
   EXPECT_TRUE(ReadTableStream(EmptyCatalogueBytes()).empty());
 }
 
-TEST(TableStream, RecordEntryEncodesEachKindAsSpecified) {
+TEST(TableStream, RecordEntryEncodesEachFieldKind) {
   ObjTable table;
   table.Append();
   table.SetInteger(Field::ObjID, 1234);
