@@ -154,5 +154,21 @@ TEST_F(CatalogueFile, AFailedMainWriteKeepsChecksumAndBackCopy) {
   EXPECT_TRUE(folder.LogTexts().empty());
 }
 
+TEST_F(CatalogueFile, ABackCopyLeftBehindIsLevelledBeforeTheMainFileIsReplaced) {
+  // An earlier save stopped after DBCRC: main file and DBCRC new, back copy old.
+  Save(Records(1));
+  const std::string old = ReadFileBytes(BackCopyPath());
+  Save(Records(2));
+  const std::string current = ReadFileBytes(MainFilePath());
+  WriteFileBytes(BackCopyPath(), old);
+  // This save fails at the main file; the back copy must already match DBCRC.
+  std::filesystem::create_directories(MainFilePath() + ".tmp/blocked");
+  ObjTable changed;
+  changed.Assign(Records(3));
+  EXPECT_THROW(SaveObjList(changed), std::runtime_error);
+  EXPECT_EQ(ReadFileBytes(BackCopyPath()), current);
+  EXPECT_EQ(RegRead("DBCRC", ""), CRC32Text(current));
+}
+
 }  // namespace
 }  // namespace catalogue

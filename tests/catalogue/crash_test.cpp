@@ -18,7 +18,7 @@ namespace catalogue {
 namespace {
 
 constexpr int kRecords = 20000;
-constexpr int kKills = 60;
+constexpr int kKills = 100;
 
 // The generation the whole catalogue carries; fails the test when the records
 // disagree or are not all there.
