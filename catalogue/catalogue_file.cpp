@@ -8,6 +8,29 @@
 #include "common/uUtils.h"
 
 namespace catalogue {
+namespace {
+
+bool FileMatches(const std::string& path, const std::string& crc, std::string* bytes) {
+  if (!FileFound(path)) return false;
+  try {
+    *bytes = ReadWholeFile(path);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return CRC32Text(*bytes) == crc;
+}
+
+// A save that stopped after `DBCRC` but before the back copy left only the
+// main file matching `DBCRC`. Bring the back copy level before the main file
+// is replaced, so that one of the two matches `DBCRC` at every moment.
+void LevelBackCopy(const std::string& mainFile, const std::string& backFile) {
+  const std::string dbcrc = RegRead("DBCRC", "");
+  std::string bytes;
+  if (dbcrc.empty() || FileMatches(backFile, dbcrc, &bytes)) return;
+  if (FileMatches(mainFile, dbcrc, &bytes)) WriteFileDurably(backFile, bytes);
+}
+
+}  // namespace
 
 std::string MainFilePath() {
   return ObjectsDir() + "ObjList.db";
@@ -30,6 +53,7 @@ std::vector<ObjRecord> DecodeCatalogueFile(std::string stored) {
 void SaveObjList(const ObjTable& table) {
   const std::string bytes = EncodeCatalogueFile(table);
   const std::string crc = CRC32Text(bytes);
+  LevelBackCopy(MainFilePath(), BackCopyPath());
   WriteFileDurably(MainFilePath(), bytes);
   RegWrite("DBCRC", crc);
   WriteFileDurably(BackCopyPath(), bytes);

@@ -4,7 +4,7 @@
 // whether a file is the one last saved.
 
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "catalogue/obj_table.h"
 
@@ -20,7 +20,9 @@ std::vector<ObjRecord> DecodeCatalogueFile(std::string stored);
 
 // Writes the main file, then `DBCRC`, then the back copy, each step durable
 // before the next begins, so that a stop at any moment leaves a catalogue
-// that loads: the previous one until `DBCRC` changes, the new one after.
+// that loads: the previous one until `DBCRC` changes, the new one after. A
+// back copy left behind by an earlier interrupted save is first brought level
+// with the main file.
 // Logs "Save objects DB". Raises std::runtime_error when a file cannot be
 // written (nothing later in the order is touched then).
 void SaveObjList(const ObjTable& table);

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -57,10 +58,12 @@ void WriteFileDurably(const std::string& path, std::string_view bytes) {
 std::string ReadWholeFile(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) Fail("open", path, errno);
-  std::string content;
-  char buffer[1 << 16];
+  struct stat st;
+  std::string content(fstat(fd, &st) == 0 && st.st_size > 0 ? size_t(st.st_size) : 0, '\0');
+  size_t have = 0;
   for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (have == content.size()) content.resize(content.size() + (1 << 16));
+    const ssize_t n = read(fd, content.data() + have, content.size() - have);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       const int error = errno;
@@ -68,9 +71,10 @@ std::string ReadWholeFile(const std::string& path) {
       Fail("read", path, error);
     }
     if (n == 0) break;
-    content.append(buffer, static_cast<size_t>(n));
+    have += static_cast<size_t>(n);
   }
   close(fd);
+  content.resize(have);
   return content;
 }
 

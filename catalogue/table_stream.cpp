@@ -1,7 +1,10 @@
 #include "catalogue/table_stream.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
+#include <utility>
 
 #include "catalogue/extended_float.h"
 
@@ -305,12 +308,54 @@ std::vector<ObjRecord> ReadTableStream(std::string_view plain) {
   return records;
 }
 
-void Scramble(std::string& bytes) {
-  std::uint32_t state = 0x2D6B9F41u;
-  for (size_t i = bytes.size(); i-- > 0;) {
-    state = state * 134775813u + 1u;
-    bytes[i] = static_cast<char>(static_cast<std::uint8_t>(bytes[i]) ^ (state >> 24));
+namespace {
+
+constexpr int kLanes = 8;
+
+// Byte place, within a little- or big-endian 64-bit word, of the byte that
+// lies `j` places before the end of a block of eight.
+constexpr int PlaceFromEnd(int j) {
+  return std::endian::native == std::endian::little ? kLanes - 1 - j : j;
+}
+
+// Keys blocks of eight bytes from the end of `data`, lane j keying the byte j
+// places before the end of each block; the lane indices are constants, so the
+// lanes stay in registers.
+template <size_t... J>
+size_t ScrambleBlocks(unsigned char* data, size_t left, std::uint32_t (&lane)[kLanes],
+                      std::uint32_t multiplier, std::uint32_t increment,
+                      std::index_sequence<J...>) {
+  for (; left >= kLanes; left -= kLanes) {
+    const std::uint64_t keys = ((std::uint64_t{lane[J] >> 24} << (8 * PlaceFromEnd(J))) | ...);
+    ((lane[J] = lane[J] * multiplier + increment), ...);
+    std::uint64_t block;
+    std::memcpy(&block, data + left - kLanes, sizeof block);
+    block ^= keys;
+    std::memcpy(data + left - kLanes, &block, sizeof block);
   }
+  return left;
+}
+
+}  // namespace
+
+void Scramble(std::string& bytes) {
+  // The keystream x(k+1) = a * x(k) + 1 runs from the last byte to the first.
+  // Eight lanes, each jumping eight steps at a time (x(k+8) = a^8 * x(k) + c8),
+  // give the same keys without one long chain of multiplications.
+  constexpr std::uint32_t kMultiplier = 134775813u;
+  std::uint32_t lane[kLanes];
+  std::uint32_t state = 0x2D6B9F41u, jumpMultiplier = 1, jumpIncrement = 0;
+  for (int j = 0; j < kLanes; ++j) {
+    state = state * kMultiplier + 1u;
+    lane[j] = state;
+    jumpIncrement = jumpIncrement * kMultiplier + 1u;
+    jumpMultiplier *= kMultiplier;
+  }
+  unsigned char* data = reinterpret_cast<unsigned char*>(bytes.data());
+  size_t left = ScrambleBlocks(data, bytes.size(), lane, jumpMultiplier, jumpIncrement,
+                               std::make_index_sequence<kLanes>());
+  for (int j = 0; left > 0; ++j, --left)
+    data[left - 1] ^= static_cast<unsigned char>(lane[j] >> 24);
 }
 
 }  // namespace catalogue

@@ -124,8 +124,9 @@ TEST_F(CatalogueFile, FormatErrorsBehindAMatchingChecksumGiveAnEmptyCatalogue) {
     s.replace(s.find("Boolean"), 7, "Booleon");
     return s;
   }();
-  for (std::string bad :
-       {plain.substr(0, plain.size() / 2), "TPF1" + plain.substr(4), unknownType}) {
+  const size_t afterColumns = WriteTableStream(ObjTable()).size() - 4;
+  for (std::string bad : {plain.substr(0, afterColumns), plain.substr(0, plain.size() / 2),
+                          "TPF1" + plain.substr(4), unknownType}) {
     Scramble(bad);
     WriteFileBytes(MainFilePath(), bad);
     WriteFileBytes(BackCopyPath(), bad);
@@ -152,6 +153,22 @@ TEST_F(CatalogueFile, AFailedMainWriteKeepsChecksumAndBackCopy) {
   EXPECT_EQ(RegRead("DBCRC", ""), crc);
   EXPECT_EQ(ReadFileBytes(BackCopyPath()), back);
   EXPECT_TRUE(folder.LogTexts().empty());
+}
+
+TEST_F(CatalogueFile, ABackCopyLeftBehindIsLevelledBeforeTheMainFileIsReplaced) {
+  // An earlier save stopped after DBCRC: main file and DBCRC new, back copy old.
+  Save(Records(1));
+  const std::string old = ReadFileBytes(BackCopyPath());
+  Save(Records(2));
+  const std::string current = ReadFileBytes(MainFilePath());
+  WriteFileBytes(BackCopyPath(), old);
+  // This save fails at the main file; the back copy must already match DBCRC.
+  std::filesystem::create_directories(MainFilePath() + ".tmp/blocked");
+  ObjTable changed;
+  changed.Assign(Records(3));
+  EXPECT_THROW(SaveObjList(changed), std::runtime_error);
+  EXPECT_EQ(ReadFileBytes(BackCopyPath()), current);
+  EXPECT_EQ(RegRead("DBCRC", ""), CRC32Text(current));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <string>
@@ -17,7 +18,7 @@ namespace catalogue {
 namespace {
 
 constexpr int kRecords = 20000;
-constexpr int kKills = 60;
+constexpr int kKills = 100;
 
 // The generation the whole catalogue carries; fails the test when the records
 // disagree or are not all there.
@@ -57,9 +58,12 @@ TEST(CatalogueCrash, AKilledSaveAlwaysLeavesAWholeCatalogue) {
   SaveObjList(table);
   LoadObjList(table);
   const auto cycle = std::chrono::steady_clock::now() - start;
-  const auto range = std::chrono::duration_cast<std::chrono::microseconds>(cycle * 4);
+  const auto range = std::max<std::chrono::microseconds>(
+      std::chrono::duration_cast<std::chrono::microseconds>(cycle * 4),
+      std::chrono::milliseconds(1));
 
-  std::mt19937 random(std::random_device{}());
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
   int seen = 0;
   for (int kill = 0; kill < kKills; ++kill) {
     platform::ChildProcess saver = platform::ChildProcess::Spawn({CRASH_SAVER, folder.path()});
@@ -68,8 +72,8 @@ TEST(CatalogueCrash, AKilledSaveAlwaysLeavesAWholeCatalogue) {
     ASSERT_TRUE(saver.StillActive()) << "the saver ended by itself: " << saver.Wait();
     saver.Terminate();
     const int generation = LoadedGeneration();
-    ASSERT_FALSE(HasFailure()) << "after kill " << kill;
-    ASSERT_GE(generation, seen) << "after kill " << kill;
+    ASSERT_FALSE(HasFailure()) << "after kill " << kill << " (seed " << seed << ")";
+    ASSERT_GE(generation, seen) << "after kill " << kill << " (seed " << seed << ")";
     seen = generation;
   }
   EXPECT_GT(seen, 0) << "no save ever completed";

@@ -65,7 +65,7 @@ TEST(TableStream, EmptyCatalogueIsExactlyTheHandWrittenBytes) {
   EXPECT_TRUE(ReadTableStream(EmptyCatalogueBytes()).empty());
 }
 
-TEST(TableStream, RecordEntryEncodesEachKindAsSpecified) {
+TEST(TableStream, RecordEntryEncodesEachFieldKind) {
   ObjTable table;
   table.Append();
   table.SetInteger(Field::ObjID, 1234);
@@ -178,6 +178,21 @@ TEST(Scrambling, UsesTheKeystreamFromTheEndAndUndoesItself) {
   std::string empty;
   Scramble(empty);
   EXPECT_EQ(empty, "");
+
+  // Longer buffers of every length remainder against the keystream step by step.
+  std::mt19937 random(3);
+  for (size_t length : {8u, 9u, 15u, 16u, 1000u, 4099u}) {
+    std::string data(length, '\0');
+    for (char& c : data) c = static_cast<char>(random());
+    std::string expected = data;
+    std::uint32_t state = 0x2D6B9F41u;
+    for (size_t i = length; i-- > 0;) {
+      state = state * 134775813u + 1u;
+      expected[i] = static_cast<char>(expected[i] ^ static_cast<char>(state >> 24));
+    }
+    Scramble(data);
+    EXPECT_EQ(data, expected) << length;
+  }
 }
 
 // ---- Streams of older versions, written by hand.
