@@ -22,10 +22,11 @@ void TFMain::FormCreate() {
   Random.seed(services_.clock.Tick() ^
               static_cast<std::uint32_t>(services_.clock.Now() * 86400000.0));
 
-  // The catalogue: a failure here is reported like any other and the agent
-  // goes on with what it has.
+  // A failure of the catalogue is reported like any other and the agent goes
+  // on with what it has.
   try {
     CreateObjList();
+    ShowPermanentEffects();
   } catch (const std::exception& error) {
     ProcessException(this, error);
   }
@@ -53,14 +54,17 @@ void TFMain::FormCreate() {
 
 void TFMain::FormDestroy() {
   Timer.stop();
+  Terminating = true;
   if (StopKeyActive) services_.hotKeys.Unregister(kHotKeyStop);
   for (int id : {kHotKeyForce, kHotKeyEnable, kHotKeyShowHide}) services_.hotKeys.Unregister(id);
   services_.hotKeys.onHotKey = nullptr;
+  ClearObjList("ESHCD", false);
   try {
     SaveObjList();
   } catch (const std::exception& error) {
     ProcessException(this, error);
   }
+  StopBrowserWin(-1, true);
   if (services_.application) services_.application->exceptionHandler = nullptr;
   WriteLog("Exit", 1);
 }
@@ -114,14 +118,3 @@ void TFMain::HotKeyPressed(int Id) {
       break;
   }
 }
-
-void TFMain::StopAllEffects() {
-  StopKeyActive = false;
-  services_.hotKeys.Unregister(kHotKeyStop);
-}
-
-bool TFMain::FireObj(const std::string&, bool) {
-  return false;
-}
-
-void TFMain::StopBrowserWin(std::int32_t, bool) {}

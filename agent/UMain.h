@@ -16,12 +16,23 @@
 #include "catalogue/obj_table.h"
 #include "download/rsa_verifier.h"
 #include "platform/clock.h"
+#include "platform/cpu_probe.h"
 #include "platform/desktop_queries.h"
 #include "platform/dialogs.h"
 #include "platform/hot_keys.h"
+#include "platform/input_queries.h"
+#include "platform/message_port.h"
 #include "platform/shortcut.h"
+#include "playback/run_list.h"
 
 class AgentApplication;
+class TFRating;
+
+// The message runners send about their effect (first parameter the effect's
+// identifier, second 1 for alive, anything else for ended).
+inline constexpr std::uint32_t WM_EFFECTSTATE = 1101;
+// The identifier that asks a runner for the counter page.
+inline constexpr std::int32_t kCounterPageId = 99998999;
 
 // Hot-key ids.
 enum HotKeyId { kHotKeyStop = 1, kHotKeyForce = 2, kHotKeyEnable = 3, kHotKeyShowHide = 4 };
@@ -33,7 +44,11 @@ class TFMain : public QWidget {
     platform::Clock& clock;
     platform::HotKeys& hotKeys;
     platform::DesktopQueries& desktop;
+    platform::InputQueries& input;
+    platform::CpuProbe& cpu;
     platform::Dialogs& dialogs;
+    // The number runners are given to address their messages to.
+    std::uint64_t windowHandle = 0;
     AgentApplication* application = nullptr;  // receives ProcessException
   };
 
@@ -74,25 +89,40 @@ class TFMain : public QWidget {
   bool CheckSign(std::string_view Buffer, std::string_view SignatureText);
   bool CheckSignAndExtractZipFile(const std::string& ZipFileName, const std::string& Folder);
 
-  // Playback entry points the hot keys use.
+  // Runners: starting and stopping effects, and the runners' messages.
+  bool ShowEffect(std::int32_t Id, bool StopKeyAlways);
+  std::int32_t StartBrowserWin(std::int32_t Id, bool CountsAsPlaying);
+  void StopBrowserWin(std::int32_t Id, bool Kill);
+  bool StopEffect(std::int32_t Id, bool Kill);
+  void ClearObjList(const std::string& Types, bool AskRating);
   void StopAllEffects();
-  bool FireObj(const std::string& Types, bool TimedOnly);
+  void EffectStateMessage(const platform::PortMessage& Message);
+  void ShowRatingWin(std::int32_t Id, std::int32_t RatingConst);
+
+  // Selection.
+  void FireObj(const std::string& Types, bool TimedOnly);
+  void ShowPermanentEffects();
+  void StopSSifRunning();
 
   // The heartbeat's checks, in the order it calls them; each keeps its own pace.
   virtual void CheckAndStartDownload() {}
-  virtual void CheckUserIdleAndFireSS() {}
-  virtual void CheckAndFireObj() {}
-  virtual void CheckTimeEffStart() {}
-  virtual void CheckCpuUsage() {}
-  virtual void CheckHangEffects() {}
+  virtual void CheckUserIdleAndFireSS();
+  virtual void CheckAndFireObj();
+  virtual void CheckTimeEffStart();
+  virtual void CheckCpuUsage();
+  virtual void CheckHangEffects();
   virtual void CheckHangSession() {}
 
   QTimer Timer;
   QSystemTrayIcon RxTrayIcon;
   catalogue::ObjTable dObjList;
   TRsaVerifier rsa;
-  // The agent window; null until it exists.
+  RunEntryList RunList;
+  // The agent window and the rating panel; null until they exist.
   AgentWindow* FObjects = nullptr;
+  TFRating* FRating = nullptr;
+  // Set once the agent is ending: no more rating questions.
+  bool Terminating = false;
 
   bool StopKeyActive = false;
   bool EffectPlaying = false;
@@ -101,14 +131,18 @@ class TFMain : public QWidget {
   std::int32_t CpuLoadScore = 0;
   std::uint32_t LastActivityTick = 0;
   std::string CurrentIconName;
+  // The checks' own clocks (ticks) and the last cursor position seen.
+  std::uint32_t NextRandomTick = 0;
+  std::uint32_t LastTimedCheck = 0;
+  std::uint32_t IdleDeadline = 0;
+  std::uint32_t NextHangCheck = 0;
+  platform::Point LastCursorPos;
   // The one random generator of the agent, seeded once from the clock.
   std::mt19937 Random;
 
  private:
   void FormCreate();
   void FormDestroy();
-  // Stops the runner of a playing effect that is being deleted.
-  void StopBrowserWin(std::int32_t Id, bool Kill);
 
   Services services_;
 };

@@ -7,9 +7,11 @@
 
 #include "agent/event_log.h"
 #include "platform/fake/scripted_dialogs.h"
+#include "platform/process.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/x11/x11_desktop_queries.h"
 #include "platform/x11/x11_hot_keys.h"
+#include "platform/x11/x11_input_queries.h"
 
 namespace {
 
@@ -61,6 +63,9 @@ AgentHost::AgentHost(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
 AgentHost::~AgentHost() {
   FMain.reset();
+  FRating.reset();
+  port_.reset();
+  input_.reset();
   desktop_.reset();
   hotKeys_.reset();
 }
@@ -104,6 +109,22 @@ int AgentHost::RunAgent() {
                    Qt::QueuedConnection);
   hotKeys_ = std::make_unique<platform::X11HotKeys>();
   desktop_ = std::make_unique<platform::X11DesktopQueries>();
-  FMain = std::make_unique<TFMain>(TFMain::Services{clock_, *hotKeys_, *desktop_, Dialogs(), &app});
+  input_ = std::make_unique<platform::X11InputQueries>();
+  // Runners address their messages to this process's port.
+  const auto handle = static_cast<std::uint64_t>(platform::CurrentProcessId());
+  try {
+    port_ = std::make_unique<platform::MessagePortWatch>(
+        std::make_unique<platform::MessagePort>(handle),
+        [this, &app](const platform::PortMessage& message) {
+          if (FMain) app.Guard(FMain.get(), [&] { FMain->EffectStateMessage(message); });
+        });
+  } catch (const std::exception& e) {
+    WriteLog(std::string("Cannot open the message port: ") + e.what(), 0);
+  }
+  FMain = std::make_unique<TFMain>(
+      TFMain::Services{clock_, *hotKeys_, *desktop_, *input_, cpu_, Dialogs(), handle, &app});
+  FRating = std::make_unique<TFRating>(
+      [this](std::int32_t id, int rating) { FMain->SetObjRating(id, rating); });
+  FMain->FRating = FRating.get();
   return app.exec();
 }

@@ -9,12 +9,16 @@
 #include "agent/UMain.h"
 #include "agent/agent_application.h"
 #include "platform/clock.h"
+#include "platform/cpu_probe.h"
 #include "platform/dialogs.h"
+#include "platform/qt/message_port_watch.h"
 #include "platform/qt/termination_watch.h"
+#include "playback/URating.h"
 
 namespace platform {
 class X11DesktopQueries;
 class X11HotKeys;
+class X11InputQueries;
 }  // namespace platform
 
 class AgentHost {
@@ -40,5 +44,9 @@ class AgentHost {
   platform::SystemClock clock_;
   std::unique_ptr<platform::X11HotKeys> hotKeys_;
   std::unique_ptr<platform::X11DesktopQueries> desktop_;
+  std::unique_ptr<platform::X11InputQueries> input_;
+  platform::ProcStatCpuProbe cpu_;
+  std::unique_ptr<platform::MessagePortWatch> port_;
   std::unique_ptr<TFMain> FMain;
+  std::unique_ptr<TFRating> FRating;
 };

@@ -8,6 +8,7 @@
 #include "catalogue/record_operations.h"
 #include "common/uUtils.h"
 #include "download/signed_package.h"
+#include "playback/URating.h"
 
 void TFMain::SaveObjList() {
   catalogue::SaveObjList(dObjList);
@@ -45,6 +46,9 @@ bool TFMain::ChkObjName(std::int32_t ObjID) {
 
 void TFMain::SetObjRating(std::int32_t ObjID, std::int32_t Rating) {
   catalogue::SetObjRating(dObjList, ObjID, Rating);
+  // An open rating panel for this effect shows the new rating.
+  if (FRating && FRating->Timer1.isActive() && FRating->ObjId == ObjID)
+    FRating->SetRating(5 - Rating);
 }
 
 bool TFMain::CheckObjExists(std::int32_t ObjID, const std::string& CRC) {

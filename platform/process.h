@@ -45,6 +45,9 @@ class ChildProcess {
 // program cannot be started.
 bool LaunchDetached(const std::vector<std::string>& argv, std::string* error);
 
+// This process's id.
+pid_t CurrentProcessId();
+
 // Processes other than this one whose executable is the file at `path`.
 std::vector<pid_t> ProcessesRunning(const std::string& path);
 

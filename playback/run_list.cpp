@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-void RunList::Add(RunEntry entry) {
+void RunEntryList::Add(RunEntry entry) {
   entries_.push_back(std::move(entry));
 }
 
-void RunList::Remove(std::int32_t id, bool kill) {
+void RunEntryList::Remove(std::int32_t id, bool kill) {
   for (auto it = entries_.end(); it != entries_.begin();) {
     --it;
     if (id != -1 && it->ObjID != id) continue;
@@ -15,23 +15,23 @@ void RunList::Remove(std::int32_t id, bool kill) {
   }
 }
 
-bool RunList::AnyPlaying() const {
+bool RunEntryList::AnyPlaying() const {
   return std::any_of(entries_.begin(), entries_.end(),
                      [](const RunEntry& e) { return e.CountsAsPlaying; });
 }
 
-void RunList::MarkAlive(std::int32_t id, std::uint32_t now) {
+void RunEntryList::MarkAlive(std::int32_t id, std::uint32_t now) {
   for (RunEntry& e : entries_)
     if (e.ObjID == id) e.LastAlive = now;
 }
 
-std::vector<const RunEntry*> RunList::Snapshot() const {
+std::vector<const RunEntry*> RunEntryList::Snapshot() const {
   std::vector<const RunEntry*> snapshot;
   for (const RunEntry& e : entries_) snapshot.push_back(&e);
   return snapshot;
 }
 
-bool RunList::Contains(const RunEntry* entry) const {
+bool RunEntryList::Contains(const RunEntry* entry) const {
   return std::any_of(entries_.begin(), entries_.end(),
                      [&](const RunEntry& e) { return &e == entry; });
 }

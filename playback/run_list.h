@@ -16,7 +16,7 @@ struct RunEntry {
   bool CountsAsPlaying = false;
 };
 
-class RunList {
+class RunEntryList {
  public:
   void Add(RunEntry entry);
   // Removes the entries of `id`, or all of them for -1, from the last to the

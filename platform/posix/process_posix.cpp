@@ -146,6 +146,10 @@ bool LaunchDetached(const std::vector<std::string>& argv, std::string* error) {
   return true;
 }
 
+pid_t CurrentProcessId() {
+  return getpid();
+}
+
 std::vector<pid_t> ProcessesRunning(const std::string& path) {
   std::vector<pid_t> found;
   DIR* proc = opendir("/proc");

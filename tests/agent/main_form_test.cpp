@@ -7,8 +7,10 @@
 #include "agent/agent_application.h"
 #include "common/uUtils.h"
 #include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_cpu_probe.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_hot_keys.h"
+#include "platform/fake/fake_input.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "tests/support/test_support.h"
 
@@ -69,8 +71,8 @@ class MainFormTest : public ::testing::Test {
 
   void SetUp() override {
     SetAppDir(dir.path());
-    FMain = std::make_unique<ProbeMainForm>(
-        TFMain::Services{clock, hotKeys, desktop, dialogs, static_cast<AgentApplication*>(qApp)});
+    FMain = std::make_unique<ProbeMainForm>(TFMain::Services{
+        clock, hotKeys, desktop, input, cpu, dialogs, 0, static_cast<AgentApplication*>(qApp)});
   }
 
   std::string Log() const {
@@ -85,6 +87,8 @@ class MainFormTest : public ::testing::Test {
   platform::FakeHotKeys hotKeys;
   platform::FakeDesktop desktop;
   platform::ScriptedDialogs dialogs;
+  platform::FakeInput input;
+  platform::FakeCpuProbe cpu;
   FakeAgentWindow window;
   std::unique_ptr<ProbeMainForm> FMain;
 };

@@ -7,6 +7,8 @@
 #include "agent/agent_application.h"
 #include "common/uUtils.h"
 #include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_cpu_probe.h"
+#include "platform/fake/fake_input.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/process.h"
 #include "platform/x11/x11_desktop_queries.h"
@@ -45,7 +47,9 @@ TEST(MainFormOnX11, HotKeyRegisteredBySetHotKeyReachesTheMainForm) {
   platform::X11DesktopQueries desktop;
   ShownOnly window;
   platform::ScriptedDialogs dialogs;
-  TFMain FMain({clock, hotKeys, desktop, dialogs, &app});
+  platform::FakeInput input;
+  platform::FakeCpuProbe cpu;
+  TFMain FMain({clock, hotKeys, desktop, input, cpu, dialogs, 0, &app});
   FMain.FObjects = &window;
 
   FMain.SetHotKey(kHotKeyShowHide, platform::TextToShortcut("Shift+Alt+F10"));

@@ -15,7 +15,7 @@ bool Gone(pid_t pid) {
 }  // reaped, not even a zombie
 
 TEST(RunList, RemovesTheEntriesOfOneEffectOrAllAndEndsTheirRunners) {
-  RunList list;
+  RunEntryList list;
   list.Add(Sleeper(1, true));
   list.Add(Sleeper(2, false));
   list.Add(Sleeper(1, true));
@@ -35,7 +35,7 @@ TEST(RunList, RemovesTheEntriesOfOneEffectOrAllAndEndsTheirRunners) {
 }
 
 TEST(RunList, AliveMarksAndSnapshots) {
-  RunList list;
+  RunEntryList list;
   list.Add(Sleeper(7, true));
   list.Add(Sleeper(8, true));
   list.MarkAlive(7, 5000);
