@@ -89,21 +89,26 @@ int X11InputQueries::KeyState(VirtualKey key) {
 }
 
 bool X11InputQueries::HeldNow(VirtualKey key) {
+  RefreshHeld();
   if (key == vk::kLButton || key == vk::kMButton || key == vk::kRButton) {
-    PointerState pointer;
-    if (!QueryPointer(display_, pointer)) return false;
     const unsigned int mask = key == vk::kLButton   ? Button1Mask
                               : key == vk::kMButton ? Button2Mask
                                                     : Button3Mask;
-    return (pointer.buttons & mask) != 0;
+    return (buttons_ & mask) != 0;
   }
-  if (keycodesOfKey_[key].empty()) return false;
-  char keys[32] = {};
-  XQueryKeymap(display_, keys);
   for (int keycode : keycodesOfKey_[key]) {
-    if (keys[keycode / 8] & (1 << (keycode % 8))) return true;
+    if (keymap_[keycode / 8] & (1 << (keycode % 8))) return true;
   }
   return false;
+}
+
+void X11InputQueries::RefreshHeld() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - heldAt_ < std::chrono::milliseconds(5)) return;
+  heldAt_ = now;
+  PointerState pointer;
+  buttons_ = QueryPointer(display_, pointer) ? pointer.buttons : 0;
+  XQueryKeymap(display_, keymap_.data());
 }
 
 void X11InputQueries::ReadEvents() {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <array>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,9 @@ class X11InputQueries final : public InputQueries {
   void ReadEvents();
   void LoadKeyboardMap();
   bool HeldNow(VirtualKey key);
+  // Keys and buttons held now, asked of the server at most every few
+  // milliseconds: a sweep over all 256 keys then costs two round trips.
+  void RefreshHeld();
 
   _XDisplay* display_ = nullptr;
   int xinputOpcode_ = -1;
@@ -41,6 +45,9 @@ class X11InputQueries final : public InputQueries {
   std::array<std::vector<VirtualKey>, 256> keysOfKeycode_;
   std::array<std::vector<int>, 256> keycodesOfKey_;
   std::array<bool, 256> pressedSince_{};
+  std::chrono::steady_clock::time_point heldAt_{};
+  std::array<char, 32> keymap_{};
+  unsigned int buttons_ = 0;
 };
 
 }  // namespace platform
