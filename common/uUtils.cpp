@@ -172,25 +172,7 @@ std::string ReadWholeFile(const std::string& FileName) {
 }
 
 std::string FileCRCText(const std::string& FileName) {
-  const int fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw std::runtime_error("Cannot open file " + FileName + ": " + strerror(errno));
-  uLong crc = crc32(0L, Z_NULL, 0);
-  std::vector<Bytef> buf(1 << 16);
-  for (;;) {
-    const ssize_t n = read(fd, buf.data(), buf.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const std::string reason = strerror(errno);
-      close(fd);
-      throw std::runtime_error("Cannot read file " + FileName + ": " + reason);
-    }
-    if (n == 0) break;
-    crc = crc32(crc, buf.data(), static_cast<uInt>(n));
-  }
-  close(fd);
-  char text[9];
-  std::snprintf(text, sizeof text, "%08lX", crc & 0xFFFFFFFFul);
-  return text;
+  return CRC32Text(ReadWholeFile(FileName));
 }
 
 std::string StartupFolder() {

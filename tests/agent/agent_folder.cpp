@@ -48,19 +48,7 @@ std::string AgentFolder::Stderr() const {
 }
 
 std::vector<std::string> AgentFolder::LogTexts() const {
-  std::vector<std::string> texts;
-  const std::string file = prog_ + "sparkletide.log";
-  if (!testing_support::Exists(file)) return texts;
-  const std::string log = ReadFileBytes(file);
-  size_t start = 0;
-  while (start < log.size()) {
-    size_t end = log.find("\r\n", start);
-    if (end == std::string::npos) end = log.size();
-    const std::string line = log.substr(start, end - start);
-    texts.push_back(line.size() > 20 ? line.substr(20) : line);  // "dd.mm.yyyy hh:nn:ss "
-    start = end + 2;
-  }
-  return texts;
+  return testing_support::LogTexts(prog_ + "sparkletide.log");
 }
 
 bool AgentFolder::LogHas(const std::string& text) const {

@@ -25,16 +25,7 @@ class CatalogueFolder {
 
   // Log texts without their date and time, in file order.
   std::vector<std::string> LogTexts() const {
-    std::vector<std::string> texts;
-    if (!testing_support::Exists(app_ / "sparkletide.log")) return texts;
-    const std::string log = testing_support::ReadFileBytes(app_ / "sparkletide.log");
-    for (size_t start = 0; start < log.size();) {
-      size_t end = log.find("\r\n", start);
-      if (end == std::string::npos) end = log.size();
-      texts.push_back(log.substr(start + 20, end - start - 20));  // "dd.mm.yyyy hh:nn:ss "
-      start = end + 2;
-    }
-    return texts;
+    return testing_support::LogTexts(app_ / "sparkletide.log");
   }
   void ClearLog() const { std::filesystem::remove(app_ / "sparkletide.log"); }
 

@@ -103,16 +103,7 @@ class PlaybackTest : public ::testing::Test {
   static bool Gone(pid_t pid) { return kill(pid, 0) != 0; }
 
   std::vector<std::string> LogTexts() const {
-    std::vector<std::string> texts;
-    if (!testing_support::Exists(dir / "sparkletide.log")) return texts;
-    const std::string log = testing_support::ReadFileBytes(dir / "sparkletide.log");
-    for (size_t start = 0; start < log.size();) {
-      size_t end = log.find("\r\n", start);
-      if (end == std::string::npos) end = log.size();
-      texts.push_back(log.substr(start + 20, end - start - 20));
-      start = end + 2;
-    }
-    return texts;
+    return testing_support::LogTexts(dir / "sparkletide.log");
   }
   bool Logged(const std::string& text) const {
     const auto texts = LogTexts();

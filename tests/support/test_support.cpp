@@ -60,6 +60,21 @@ bool Exists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
+std::vector<std::string> LogTexts(const std::string& logFile) {
+  std::vector<std::string> texts;
+  if (!Exists(logFile)) return texts;
+  const std::string log = ReadFileBytes(logFile);
+  const size_t stamp = std::string("dd.mm.yyyy hh:nn:ss ").size();
+  for (size_t start = 0; start < log.size();) {
+    size_t end = log.find("\r\n", start);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(start, end - start);
+    texts.push_back(line.size() >= stamp ? line.substr(stamp) : line);
+    start = end + 2;
+  }
+  return texts;
+}
+
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!done()) {

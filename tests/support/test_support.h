@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -40,6 +41,10 @@ class ScopedEnv {
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
+
+// The texts of the event log file's lines, without their time stamps, in
+// file order; empty when there is no file.
+std::vector<std::string> LogTexts(const std::string& logFile);
 
 // Polls `done` every few milliseconds until it holds or `limit` passes.
 bool WaitUntil(const std::function<bool()>& done,
