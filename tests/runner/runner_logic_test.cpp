@@ -2,12 +2,16 @@
 // alive probe's timing and which addresses an effect may load.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
+#include "platform/process.h"
 #include "runner/alive_probe.h"
+#include "runner/process_guard.h"
 #include "runner/runner_options.h"
 #include "runner/url_policy.h"
 #include "tests/support/test_support.h"
@@ -142,6 +146,39 @@ TEST_F(UrlPolicy, EverythingElseIsRefused) {
       "not a url at all",
   };
   for (const QString& url : refused) EXPECT_FALSE(May(url)) << url.toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+bool Lives(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return false;
+  const char state = line[line.rfind(')') + 2];
+  return state != 'Z' && state != 'X';
+}
+
+// The probe is started by a shell that stays its parent and keeps the
+// shell's process group: the guard must give the probe a group of its own,
+// kill the probe's helper once the probe is killed, and leave the shell be.
+TEST(ProcessGuard, KilledRunnerTakesItsHelpersButNoOtherProcess) {
+  TempDir temp;
+  const std::string pids = temp / "pids.txt";
+  platform::ChildProcess shell = platform::ChildProcess::Spawn(
+      {"/bin/sh", "-c", std::string(PROCESS_GUARD_PROBE) + " " + pids + "; sleep 600"});
+  pid_t probe = 0, helper = 0;
+  ASSERT_TRUE(testing_support::WaitUntil([&] {
+    std::ifstream in(pids);
+    return static_cast<bool>(in >> probe >> helper);
+  }));
+  EXPECT_EQ(getpgid(probe), probe);
+  EXPECT_EQ(getpgid(helper), probe);
+  kill(probe, SIGKILL);
+  EXPECT_TRUE(testing_support::WaitUntil([&] { return !Lives(helper); }));
+  EXPECT_TRUE(shell.StillActive()) << "the guard reached beyond its own group";
+  kill(helper, SIGKILL);  // in case the guard failed
 }
 
 }  // namespace
