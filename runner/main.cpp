@@ -52,6 +52,10 @@ void ConfigureBrowserEngine() {
       " --disable-domain-reliability --no-pings --disable-breakpad";
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
   if (runner::RunningAsRoot()) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  // Effects are 2D pages: Qt's software scene graph shows them at a third of
+  // the processor time that a software OpenGL driver takes, and keeps that
+  // driver (some 80 MB) out of memory. QT_QUICK_BACKEND set by the user wins.
+  if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND")) qputenv("QT_QUICK_BACKEND", "software");
 }
 
 std::string SettingOr(std::string_view name, std::string_view fallback) {

@@ -175,10 +175,14 @@ XScreen::~XScreen() {
 std::vector<std::uint32_t> XScreen::Grab() {
   XImage* image = XGetImage(DPY, DefaultRootWindow(DPY), 0, 0, width_, height_, AllPlanes, ZPixmap);
   std::vector<std::uint32_t> pixels(static_cast<size_t>(width_) * height_);
-  for (int y = 0; y < height_; ++y)
+  const bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst;
+  for (int y = 0; y < height_; ++y) {
+    const auto* row =
+        reinterpret_cast<const std::uint32_t*>(image->data + y * image->bytes_per_line);
     for (int x = 0; x < width_; ++x)
       pixels[static_cast<size_t>(y) * width_ + x] =
-          static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
+          (direct ? row[x] : static_cast<std::uint32_t>(XGetPixel(image, x, y))) & 0xFFFFFF;
+  }
   XDestroyImage(image);
   return pixels;
 }

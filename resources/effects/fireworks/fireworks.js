@@ -2,7 +2,7 @@
 // fall under gravity, flicker and fade. A final salvo closes the show.
 (function () {
   "use strict";
-  var SHOW_FOR = 30000, END_AT = 36000, GRAVITY = 90;
+  var SHOW_FOR = 30000, END_AT = 36000, GRAVITY = 90, ROCKET_GRAVITY = 180;
   var canvas = document.getElementById("sky");
   var ctx = canvas.getContext("2d");
   var width = 0, height = 0, rockets = [], sparks = [];
@@ -14,11 +14,13 @@
   }
 
   function fire() {
+    // Aim for a burst in the upper half: the climb that gravity stops there.
     var x = width * (0.15 + Math.random() * 0.7);
+    var climb = height * (0.55 + Math.random() * 0.3);
     rockets.push({
       x: x, y: height,
       vx: (Math.random() - 0.5) * 60,
-      vy: -(height * 0.55 + Math.random() * height * 0.35),
+      vy: -Math.sqrt(2 * ROCKET_GRAVITY * climb),
       hue: Math.floor(Math.random() * 360)
     });
   }
@@ -55,9 +57,16 @@
       var r = rockets[i];
       r.x += r.vx * dt;
       r.y += r.vy * dt;
-      r.vy += GRAVITY * 2 * dt;
+      r.vy += ROCKET_GRAVITY * dt;
       if (r.vy >= -40) { burst(r); rockets.splice(i, 1); continue; }
-      ctx.fillStyle = "hsla(" + r.hue + ",100%,80%,0.9)";
+      // A short glowing trail behind the rocket.
+      ctx.strokeStyle = "hsla(" + r.hue + ",100%,75%,0.7)";
+      ctx.lineWidth = 2;
+      ctx.beginPath();
+      ctx.moveTo(r.x, r.y);
+      ctx.lineTo(r.x - r.vx * 0.06, r.y - r.vy * 0.06);
+      ctx.stroke();
+      ctx.fillStyle = "hsla(" + r.hue + ",100%,90%,1)";
       ctx.beginPath();
       ctx.arc(r.x, r.y, 2.5, 0, Math.PI * 2);
       ctx.fill();

@@ -21,7 +21,8 @@
       speed: 25 + depth * 70,             // pixels per second
       sway: 10 + Math.random() * 25,
       phase: Math.random() * Math.PI * 2,
-      alpha: 0.45 + depth * 0.5
+      alpha: 0.45 + depth * 0.5,
+      shown: anywhere ? 0 : 1             // flakes that appear mid-air fade in
     };
   }
 
@@ -38,7 +39,8 @@
     last = now;
     if (t >= DURATION) { window.close(); return; }
     var wanted = Math.round(MAX_FLAKES * density(t));
-    while (flakes.length < wanted) flakes.push(newFlake(flakes.length < wanted / 3 && t < 500));
+    // While the snow thickens, new flakes appear all over the sky at once.
+    while (flakes.length < wanted) flakes.push(newFlake(t < FADE));
     var wind = Math.sin(t / 7000) * 30;
     ctx.clearRect(0, 0, width, height);
     for (var i = flakes.length - 1; i >= 0; i--) {
@@ -46,6 +48,8 @@
       f.y += f.speed * dt;
       f.phase += dt;
       var x = f.x + Math.sin(f.phase) * f.sway + wind * (f.y / height);
+      f.shown = Math.min(1, f.shown + dt / 1.5);
+      var alpha = f.alpha * f.shown;
       if (f.y > height + 10) {
         // A flake that lands comes back at the top while the snow lasts.
         if (flakes.length > wanted) { flakes.splice(i, 1); continue; }
@@ -53,14 +57,14 @@
         continue;
       }
       var glow = ctx.createRadialGradient(x, f.y, 0, x, f.y, f.r);
-      glow.addColorStop(0, "rgba(255,255,255," + f.alpha + ")");
+      glow.addColorStop(0, "rgba(255,255,255," + alpha + ")");
       glow.addColorStop(1, "rgba(220,235,255,0)");
       ctx.fillStyle = glow;
       ctx.beginPath();
       ctx.arc(x, f.y, f.r, 0, Math.PI * 2);
       ctx.fill();
       // The core keeps each flake crisp at a glance.
-      ctx.fillStyle = "rgba(255,255,255," + f.alpha + ")";
+      ctx.fillStyle = "rgba(255,255,255," + alpha + ")";
       ctx.beginPath();
       ctx.arc(x, f.y, f.r * 0.45, 0, Math.PI * 2);
       ctx.fill();
