@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QScreen>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -55,13 +56,14 @@ EffectRun::EffectRun(AgentLink& link, const QString& folder, const QString& page
   connect(page_.get(), &QWebEnginePage::windowCloseRequested, this, [this] { Finish(nullptr); });
   connect(page_.get(), &QWebEnginePage::renderProcessTerminated, this,
           [this] { Finish("the page's renderer ended"); });
-  connect(page_.get(), &QWebEnginePage::loadFinished, this, [this](bool ok) {
-    // Only the effect's own first load decides; a later refused navigation
-    // leaves the effect playing.
-    if (loaded_) return;
-    loaded_ = true;
-    if (!ok) Finish("the page cannot be loaded");
-  });
+  connect(page_.get(), &QWebEnginePage::loadingChanged, this,
+          [this](const QWebEngineLoadingInfo& info) {
+            // Only the load of the effect's own page decides; a refused
+            // navigation elsewhere leaves the effect playing.
+            if (info.url() != QUrl::fromLocalFile(pageFile_)) return;
+            if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+              Finish("the page cannot be loaded");
+          });
 
   probeTimer_.setInterval(kTickMs);
   connect(&probeTimer_, &QTimer::timeout, this, &EffectRun::Probe);

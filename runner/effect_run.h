@@ -43,7 +43,6 @@ class EffectRun : public QObject {
   QTimer probeTimer_;
   QElapsedTimer clock_;
   AliveProbe probe_;
-  bool loaded_ = false;
 };
 
 }  // namespace runner

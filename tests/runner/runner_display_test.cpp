@@ -43,8 +43,10 @@ bool AllGone(const std::set<pid_t>& pids) {
   return true;
 }
 
-// A quiet page that animates and never ends.
+// A quiet page that animates and never ends; its attempt to navigate away
+// at once is refused and must not end it.
 const char* const kEndlessPage = R"(<!DOCTYPE html><html><body style="background:transparent">
+<script>location.href = "http://127.0.0.1:9/away";</script>
 <div id="d" style="width:40px;height:40px;background:#0c0"></div>
 <script>var a = 0; setInterval(function () { a += 5;
   document.getElementById("d").style.marginLeft = (a % 400) + "px"; }, 50);</script>
@@ -122,7 +124,10 @@ TEST(Runner, PageThatClosesItselfEndsOnceAndReachesNothingOutsideItsFolder) {
 <img src="../secret.txt" onload='leak()'>
 <iframe src=")" + remote + R"(frame.htm"></iframe>
 <iframe src="../00000078/index.htm"></iframe>
+<a id="away" href=")" + remote + R"(link">away</a>
 <script>
+location.href = ")" + remote + R"(navigate";
+document.getElementById("away").click();
 var leaked = false, ownText = "";
 function leak() { leaked = true; }
 function get(url, done) {
@@ -147,13 +152,16 @@ setTimeout(function () {
                                    R"(leaked";
 }, 1000);
 </script></body></html>)");
-  runner.Start("00000077");
+  const std::string errors = runner.objectsDir() + "errors.txt";
+  runner.Start("00000077", "", errors);
 
   ASSERT_TRUE(runner.WaitForMessage(kEnded, 60s))
       << "the page did not close itself: its own files missing or an outside file loaded";
   EXPECT_TRUE(WaitUntil([&] { return !runner.process().StillActive(); }, 30s));
   EXPECT_EQ(runner.Count(kEnded), 1);
   EXPECT_EQ(server.connections(), 0) << "requests reached the server";
+  // The refused navigations left the page playing until it closed itself.
+  EXPECT_EQ(ReadFileBytes(errors).find("RunEffect:"), std::string::npos) << ReadFileBytes(errors);
 }
 
 TEST(Runner, PageThatNeverEndsKeepsSendingAlive) {
