@@ -164,7 +164,7 @@ setTimeout(function () {
   EXPECT_EQ(ReadFileBytes(errors).find("RunEffect:"), std::string::npos) << ReadFileBytes(errors);
 }
 
-TEST(Runner, PageThatNeverEndsKeepsSendingAlive) {
+TEST(Runner, PageThatNeverEndsKeepsSendingAliveUntilItsRendererDies) {
   RunnerFixture runner;
   runner.WritePage("00000079", kEndlessPage);
   runner.Start("00000079");
@@ -177,6 +177,15 @@ TEST(Runner, PageThatNeverEndsKeepsSendingAlive) {
     EXPECT_LE(runner.Messages()[i].at - runner.Messages()[i - 1].at, 10s);
   EXPECT_EQ(runner.Count(kEnded), 0);
   EXPECT_TRUE(runner.process().StillActive());
+
+  // The page's renderer dies: the effect is over.
+  const pid_t pid = runner.process().pid();
+  const std::set<pid_t> renderers = runner_test::Grandchildren(pid);
+  ASSERT_FALSE(renderers.empty());
+  for (pid_t renderer : renderers) kill(renderer, SIGKILL);
+  EXPECT_TRUE(runner.WaitForMessage(kEnded, 30s));
+  EXPECT_TRUE(WaitUntil([&] { return !runner.process().StillActive(); }, 30s));
+  EXPECT_EQ(runner.Count(kEnded), 1);
 }
 
 TEST(Runner, PageStuckInAnEndlessScriptStopsTheAliveMessages) {

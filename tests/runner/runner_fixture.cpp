@@ -153,6 +153,16 @@ std::set<pid_t> Descendants(pid_t pid) {
   return found;
 }
 
+std::set<pid_t> Grandchildren(pid_t pid) {
+  const auto table = ProcessTable();
+  std::set<pid_t> found;
+  for (const auto& [process, info] : table) {
+    const auto parent = table.find(info.first);
+    if (parent != table.end() && parent->second.first == pid) found.insert(process);
+  }
+  return found;
+}
+
 bool ProcessLives(pid_t pid) {
   const auto table = ProcessTable();
   const auto it = table.find(pid);
