@@ -36,8 +36,8 @@ class EffectRun : public QObject {
 
   AgentLink& link_;
   QString pageFile_;
+  std::unique_ptr<EffectRequestFilter> filter_;  // outlives the profile that uses it
   std::unique_ptr<QWebEngineProfile> profile_;
-  std::unique_ptr<EffectRequestFilter> filter_;
   std::unique_ptr<EffectPage> page_;
   std::unique_ptr<QWebEngineView> view_;
   QTimer probeTimer_;
