@@ -61,6 +61,7 @@ TEST(Runner, DemoEffectIsAliveOnScreenOutOfTheWayAndLeavesNothingWhenKilled) {
   ASSERT_TRUE(WaitUntil([&] { return screen.TopLevelOf(application) != application; }, 10s))
       << "the window manager did not take the test window";
   const unsigned long applicationFrame = screen.TopLevelOf(application);
+  screen.Focus(application);
   const std::vector<std::uint32_t> before = screen.Grab();
   runner.Start("00001001");
   const pid_t pid = runner.process().pid();
@@ -91,6 +92,7 @@ TEST(Runner, DemoEffectIsAliveOnScreenOutOfTheWayAndLeavesNothingWhenKilled) {
   EXPECT_EQ(height, screen.height());
   EXPECT_TRUE(screen.BypassesWindowManager(effect));
   EXPECT_FALSE(screen.AcceptsFocus(effect));
+  EXPECT_EQ(screen.FocusedWindow(), application) << "the effect took the keyboard focus";
   // Clicks go through to the application; a window raised over the effect
   // does not hide it for long.
   EXPECT_TRUE(screen.StackedAbove(effect, applicationFrame));

@@ -274,6 +274,18 @@ void XScreen::Raise(unsigned long window) {
   XSync(DPY, False);
 }
 
+void XScreen::Focus(unsigned long window) {
+  XSetInputFocus(DPY, window, RevertToParent, CurrentTime);
+  XSync(DPY, False);
+}
+
+unsigned long XScreen::FocusedWindow() {
+  Window window;
+  int revert;
+  XGetInputFocus(DPY, &window, &revert);
+  return window;
+}
+
 unsigned long XScreen::TopLevelOf(unsigned long window) {
   for (;;) {
     Window root, parent, *children = nullptr;

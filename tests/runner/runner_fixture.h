@@ -101,6 +101,9 @@ class XScreen {
   // with `bypass`, past it (as menus and pop-ups are).
   unsigned long OpenWindow(int x, int y, int width, int height, bool bypass = false);
   void Raise(unsigned long window);
+  // Gives `window` the keyboard focus; the window that has it now.
+  void Focus(unsigned long window);
+  unsigned long FocusedWindow();
   // The top-level window (child of the root) that holds `window`.
   unsigned long TopLevelOf(unsigned long window);
   // The top-level window that the pointer is over once moved to x, y: the
