@@ -274,6 +274,11 @@ void XScreen::Raise(unsigned long window) {
   XSync(DPY, False);
 }
 
+bool XScreen::Viewable(unsigned long window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(DPY, window, &attributes) && attributes.map_state == IsViewable;
+}
+
 void XScreen::Focus(unsigned long window) {
   XSetInputFocus(DPY, window, RevertToParent, CurrentTime);
   XSync(DPY, False);

@@ -101,6 +101,7 @@ class XScreen {
   // with `bypass`, past it (as menus and pop-ups are).
   unsigned long OpenWindow(int x, int y, int width, int height, bool bypass = false);
   void Raise(unsigned long window);
+  bool Viewable(unsigned long window);
   // Gives `window` the keyboard focus; the window that has it now.
   void Focus(unsigned long window);
   unsigned long FocusedWindow();
