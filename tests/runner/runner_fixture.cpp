@@ -291,17 +291,6 @@ unsigned long XScreen::FocusedWindow() {
   return window;
 }
 
-unsigned long XScreen::TopLevelOf(unsigned long window) {
-  for (;;) {
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(DPY, window, &root, &parent, &children, &count)) return 0;
-    if (children) XFree(children);
-    if (parent == root) return window;
-    window = parent;
-  }
-}
-
 unsigned long XScreen::TopLevelUnderPointer(int x, int y) {
   XWarpPointer(DPY, None, DefaultRootWindow(DPY), 0, 0, 0, 0, x, y);
   XSync(DPY, False);

@@ -105,8 +105,6 @@ class XScreen {
   // Gives `window` the keyboard focus; the window that has it now.
   void Focus(unsigned long window);
   unsigned long FocusedWindow();
-  // The top-level window (child of the root) that holds `window`.
-  unsigned long TopLevelOf(unsigned long window);
   // The top-level window that the pointer is over once moved to x, y: the
   // one that would get a click there.
   unsigned long TopLevelUnderPointer(int x, int y);
