@@ -10,7 +10,6 @@
 #include <cstdio>
 
 #include "runner/effect_page.h"
-#include "runner/window_hints.h"
 
 namespace runner {
 namespace {
@@ -21,7 +20,7 @@ using namespace std::chrono_literals;
 // limit; an answer later than four seconds means the page hangs.
 constexpr AliveProbe::Millis kProbeInterval = 2000ms;
 constexpr AliveProbe::Millis kAnswerLimit = 4000ms;
-constexpr int kTickMs = 250;
+constexpr int kTickMs = 250;  // also how soon the window is back on top
 
 // Tells the page how much sound the user wants, before its own scripts run.
 QWebEngineScript AudioLevelScript(AudioLevel audio) {
@@ -78,15 +77,16 @@ void EffectRun::Show(QScreen* screen) {
   view_ = std::make_unique<QWebEngineView>();
   view_->setWindowTitle(QStringLiteral("RunEffect"));
   // Over everything, never in the taskbar, never taking the keyboard focus,
-  // and every click goes through to the windows below.
+  // and every click goes through to the windows below. The window manager
+  // is bypassed: its frame around the window would catch the clicks.
   view_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                        Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+                        Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus |
+                        Qt::X11BypassWindowManagerHint);
   view_->setAttribute(Qt::WA_TranslucentBackground);
   view_->setAttribute(Qt::WA_ShowWithoutActivating);
   view_->setFocusPolicy(Qt::NoFocus);
   view_->setPage(page_.get());
   view_->setGeometry(screen->geometry());
-  KeepOutOfTaskbar(*view_);
   view_->show();
   page_->load(QUrl::fromLocalFile(pageFile_));
   clock_.start();
@@ -94,6 +94,9 @@ void EffectRun::Show(QScreen* screen) {
 }
 
 void EffectRun::Probe() {
+  // Without the window manager nothing keeps the window on top of windows
+  // raised later; it raises itself at every tick.
+  view_->raise();
   std::uint64_t serial = 0;
   if (!probe_.ProbeDue(AliveProbe::Millis(clock_.elapsed()), &serial)) return;
   page_->runJavaScript(QStringLiteral("1"), QWebEngineScript::ApplicationWorld,

@@ -56,6 +56,11 @@ TEST(Runner, DemoEffectIsAliveOnScreenOutOfTheWayAndLeavesNothingWhenKilled) {
   RunnerFixture runner;
   XScreen screen;
   runner.InstallDemoEffect("snowfall", "00001001");
+  // The user's application, below the effect. It bypasses the window
+  // manager so that the test does not wait on it.
+  const unsigned long application = screen.OpenWindow(100, 100, 400, 300, true);
+  ASSERT_TRUE(WaitUntil([&] { return screen.Viewable(application); }, 10s));
+  screen.Focus(application);
   const std::vector<std::uint32_t> before = screen.Grab();
   runner.Start("00001001");
   const pid_t pid = runner.process().pid();
@@ -73,20 +78,27 @@ TEST(Runner, DemoEffectIsAliveOnScreenOutOfTheWayAndLeavesNothingWhenKilled) {
       30s))
       << "snowflakes on the screen: " << painted << " bright pixels";
 
-  // One window over the whole screen, above the others, out of the taskbar,
-  // never asking for the keyboard focus.
+  // One window over the whole screen, outside the window manager (so no
+  // taskbar entry and no frame), never asking for the keyboard focus.
   const std::vector<unsigned long> windows = screen.WindowsOf(pid);
   ASSERT_EQ(windows.size(), 1u);
+  const unsigned long effect = windows[0];
   int x, y, width, height;
-  screen.Geometry(windows[0], &x, &y, &width, &height);
+  screen.Geometry(effect, &x, &y, &width, &height);
   EXPECT_EQ(x, 0);
   EXPECT_EQ(y, 0);
   EXPECT_EQ(width, screen.width());
   EXPECT_EQ(height, screen.height());
-  const std::set<std::string> states = screen.WindowStates(windows[0]);
-  EXPECT_TRUE(states.count("_NET_WM_STATE_ABOVE"));
-  EXPECT_TRUE(states.count("_NET_WM_STATE_SKIP_TASKBAR"));
-  EXPECT_FALSE(screen.AcceptsFocus(windows[0]));
+  EXPECT_TRUE(screen.BypassesWindowManager(effect));
+  EXPECT_FALSE(screen.AcceptsFocus(effect));
+  EXPECT_EQ(screen.FocusedWindow(), application) << "the effect took the keyboard focus";
+  // Clicks go through to the application; a window raised over the effect
+  // does not hide it for long.
+  EXPECT_TRUE(screen.StackedAbove(effect, application));
+  EXPECT_EQ(screen.TopLevelUnderPointer(300, 250), application);
+  const unsigned long popup = screen.OpenWindow(0, 0, 50, 50, true);
+  screen.Raise(popup);
+  EXPECT_TRUE(WaitUntil([&] { return screen.StackedAbove(effect, popup); }, 10s));
 
   // Killed alone (not its process group), the runner takes its helpers along.
   const std::set<pid_t> family = Descendants(pid);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <dirent.h>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -197,32 +198,114 @@ std::vector<std::uint32_t> XScreen::Grab() {
   return pixels;
 }
 
-std::vector<unsigned long> XScreen::WindowsOf(pid_t pid) {
+namespace {
+
+std::vector<unsigned long> RootChildren(Display* display) {
+  Window root, parent, *children = nullptr;
+  unsigned int count = 0;
   std::vector<unsigned long> windows;
-  const Atom clientList = XInternAtom(DPY, "_NET_CLIENT_LIST", False);
-  const Atom wmPid = XInternAtom(DPY, "_NET_WM_PID", False);
+  if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    windows.assign(children, children + count);  // bottom to top
+    XFree(children);
+  }
+  return windows;
+}
+
+std::vector<unsigned long> ManagedClients(Display* display) {
+  std::vector<unsigned long> windows;
   Atom type;
   int format;
   unsigned long count, after;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(DPY, DefaultRootWindow(DPY), clientList, 0, 4096, False, XA_WINDOW, &type,
-                         &format, &count, &after, &data) != Success ||
-      !data)
-    return windows;
-  const auto* clients = reinterpret_cast<const unsigned long*>(data);
-  for (unsigned long i = 0; i < count; ++i) {
+  if (XGetWindowProperty(display, DefaultRootWindow(display),
+                         XInternAtom(display, "_NET_CLIENT_LIST", False), 0, 4096, False, XA_WINDOW,
+                         &type, &format, &count, &after, &data) == Success &&
+      data) {
+    const auto* clients = reinterpret_cast<const unsigned long*>(data);
+    windows.assign(clients, clients + count);
+    XFree(data);
+  }
+  return windows;
+}
+
+}  // namespace
+
+std::vector<unsigned long> XScreen::WindowsOf(pid_t pid) {
+  std::vector<unsigned long> candidates = ManagedClients(DPY), windows;
+  for (unsigned long w : RootChildren(DPY)) candidates.push_back(w);
+  const Atom wmPid = XInternAtom(DPY, "_NET_WM_PID", False);
+  for (unsigned long w : candidates) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(DPY, w, &attributes) || attributes.map_state != IsViewable) continue;
+    Atom type;
+    int format;
+    unsigned long n, after;
     unsigned char* pidData = nullptr;
-    unsigned long n;
-    if (XGetWindowProperty(DPY, clients[i], wmPid, 0, 1, False, XA_CARDINAL, &type, &format, &n,
-                           &after, &pidData) == Success &&
+    if (XGetWindowProperty(DPY, w, wmPid, 0, 1, False, XA_CARDINAL, &type, &format, &n, &after,
+                           &pidData) == Success &&
         pidData) {
       if (n == 1 && static_cast<pid_t>(*reinterpret_cast<const unsigned long*>(pidData)) == pid)
-        windows.push_back(clients[i]);
+        windows.push_back(w);
       XFree(pidData);
     }
   }
-  XFree(data);
   return windows;
+}
+
+bool XScreen::BypassesWindowManager(unsigned long window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(DPY, window, &attributes) && attributes.override_redirect;
+}
+
+unsigned long XScreen::OpenWindow(int x, int y, int width, int height, bool bypass) {
+  const Window window =
+      XCreateSimpleWindow(DPY, DefaultRootWindow(DPY), x, y, width, height, 0,
+                          BlackPixel(DPY, DefaultScreen(DPY)), BlackPixel(DPY, DefaultScreen(DPY)));
+  XSetWindowAttributes attributes = {};
+  attributes.override_redirect = bypass;
+  XChangeWindowAttributes(DPY, window, CWOverrideRedirect, &attributes);
+  XMapWindow(DPY, window);
+  XSync(DPY, False);
+  return window;
+}
+
+void XScreen::Raise(unsigned long window) {
+  XRaiseWindow(DPY, window);
+  XSync(DPY, False);
+}
+
+bool XScreen::Viewable(unsigned long window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(DPY, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+void XScreen::Focus(unsigned long window) {
+  XSetInputFocus(DPY, window, RevertToParent, CurrentTime);
+  XSync(DPY, False);
+}
+
+unsigned long XScreen::FocusedWindow() {
+  Window window;
+  int revert;
+  XGetInputFocus(DPY, &window, &revert);
+  return window;
+}
+
+unsigned long XScreen::TopLevelUnderPointer(int x, int y) {
+  XWarpPointer(DPY, None, DefaultRootWindow(DPY), 0, 0, 0, 0, x, y);
+  XSync(DPY, False);
+  Window root, child;
+  int rootX, rootY, winX, winY;
+  unsigned int mask;
+  XQueryPointer(DPY, DefaultRootWindow(DPY), &root, &child, &rootX, &rootY, &winX, &winY, &mask);
+  return child;
+}
+
+bool XScreen::StackedAbove(unsigned long upper, unsigned long lower) {
+  const std::vector<unsigned long> order = RootChildren(DPY);
+  const auto u = std::find(order.begin(), order.end(), upper);
+  const auto l = std::find(order.begin(), order.end(), lower);
+  return u != order.end() && l != order.end() && u > l;
 }
 
 std::set<std::string> XScreen::WindowStates(unsigned long window) {

@@ -93,8 +93,23 @@ class XScreen {
   int height() const { return height_; }
   // The screen's pixels as 0xRRGGBB.
   std::vector<std::uint32_t> Grab();
-  // Managed top-level windows whose _NET_WM_PID is `pid`.
+  // Mapped top-level windows whose _NET_WM_PID is `pid`: those the window
+  // manager manages and those that bypass it.
   std::vector<unsigned long> WindowsOf(pid_t pid);
+  bool BypassesWindowManager(unsigned long window);
+  // A plain window of the test's own, mapped through the window manager or,
+  // with `bypass`, past it (as menus and pop-ups are).
+  unsigned long OpenWindow(int x, int y, int width, int height, bool bypass = false);
+  void Raise(unsigned long window);
+  bool Viewable(unsigned long window);
+  // Gives `window` the keyboard focus; the window that has it now.
+  void Focus(unsigned long window);
+  unsigned long FocusedWindow();
+  // The top-level window that the pointer is over once moved to x, y: the
+  // one that would get a click there.
+  unsigned long TopLevelUnderPointer(int x, int y);
+  // Whether top-level `upper` is stacked above top-level `lower`.
+  bool StackedAbove(unsigned long upper, unsigned long lower);
   // The names of the atoms in the window's _NET_WM_STATE.
   std::set<std::string> WindowStates(unsigned long window);
   std::string WindowName(unsigned long window);
