@@ -1,17 +1,12 @@
 #include "agent/entry_sequence.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <thread>
 
 #include "agent/event_log.h"
 #include "agent/version.h"
 #include "common/uUtils.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/special_folders.h"
@@ -25,39 +20,16 @@ const std::string kMutexName(kAgentVersion);
 constexpr auto kReloadPoll = std::chrono::milliseconds(500);
 constexpr auto kHopPoll = std::chrono::milliseconds(250);
 
-// Copies `from` to `to` through a temporary file in the target's folder that
-// is synced and renamed into place, so `to` is at every moment either its old
+// Copies `from` to `to` so that `to` is at every moment either its old
 // content or the complete copy. The copy is executable.
 bool CopyIntoPlace(const std::string& from, const std::string& to, std::string* error) {
-  const std::string part = to + ".part";
-  std::error_code ec;
-  std::filesystem::copy_file(from, part, std::filesystem::copy_options::overwrite_existing, ec);
-  if (!ec) std::filesystem::permissions(part, std::filesystem::perms(0755), ec);
-  if (!ec) {
-    const int fd = open(part.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || fsync(fd) != 0) ec.assign(errno, std::generic_category());
-    if (fd >= 0) close(fd);
-  }
-  if (!ec) std::filesystem::rename(part, to, ec);
-  if (ec) {
-    *error = ec.message();
-    std::filesystem::remove(part, ec);
+  try {
+    platform::WriteFileDurably(to, platform::ReadWholeFile(from), 0755);
+    return true;
+  } catch (const std::exception& e) {
+    *error = e.what();
     return false;
   }
-  return true;
-}
-
-bool Readable(const std::string& path, std::string* error) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *error = strerror(errno);
-    return false;
-  }
-  char byte;
-  const bool ok = read(fd, &byte, 1) == 1;
-  if (!ok) *error = "the file is empty or cannot be read";
-  close(fd);
-  return ok;
 }
 
 bool Launch(const std::vector<std::string>& argv) {
@@ -142,7 +114,7 @@ bool EntrySequence::Uninstall() {
   if (dialogs.Show(platform::DialogKind::Warning, "Do you want uninstall sparkletide agent?",
                    platform::DialogButtons::OkCancel) != platform::DialogAnswer::Ok)
     return false;
-  unlink((StartupFolder() + "/" + platform::ShortcutFileName("sparkletide")).c_str());
+  platform::RemoveFile(StartupFolder() + "/" + platform::ShortcutFileName("sparkletide"));
   DeleteUninstallKey();
   DeleteProgramGroup();
   DeleteClientKey();
@@ -155,8 +127,8 @@ bool EntrySequence::Uninstall() {
 bool EntrySequence::PendingUpdateCheck() {
   if (FileFound(tmpCopy_)) {
     WriteLog("Delete temporary copy of the new agent's version", 1);
-    unlink(tmpCopy_.c_str());
-    unlink(NewVersionPath.c_str());
+    platform::RemoveFile(tmpCopy_);
+    platform::RemoveFile(NewVersionPath);
     return true;
   }
   WriteLog("Copy new version of agent from " + NewVersionPath + " to " + tmpCopy_, 1);
@@ -167,7 +139,7 @@ bool EntrySequence::PendingUpdateCheck() {
   }
   WriteLog("Execution a new version of agent " + NewVersionPath + " in hide mode", 1);
   if (!Launch({NewVersionPath, "n"})) {
-    unlink(tmpCopy_.c_str());
+    platform::RemoveFile(tmpCopy_);
     return true;
   }
   return false;
@@ -179,22 +151,30 @@ void EntrySequence::SwapHop2() {
   if (!FileFound(agentExe_)) return;
   WriteLog("Wait for terminate the " + agentExe_, 1);
   if (!WaitUntilNotRunning(agentExe_)) return;
-  std::string error;
-  if (!Readable(tmpCopy_, &error)) {
+  // The copy is read whole before the old executable is touched.
+  std::string copy, error = "the file is empty";
+  try {
+    copy = platform::ReadWholeFile(tmpCopy_);
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  if (copy.empty()) {
     WriteLog("Cannot read " + tmpCopy_ + " (" + error + "), keep the " + agentExe_, 0);
     Launch({agentExe_, "d"});
     return;
   }
   WriteLog("Delete the file " + agentExe_, 1);
   WriteLog("Copy the file " + tmpCopy_ + " to " + agentExe_, 1);
-  if (!CopyIntoPlace(tmpCopy_, agentExe_, &error)) {
-    WriteLog("Cannot copy " + tmpCopy_ + " to " + agentExe_ + ": " + error + ", keep the old one",
-             0);
+  try {
+    platform::WriteFileDurably(agentExe_, copy, 0755);
+  } catch (const std::exception& e) {
+    WriteLog(
+        "Cannot copy " + tmpCopy_ + " to " + agentExe_ + ": " + e.what() + ", keep the old one", 0);
     Launch({agentExe_, "d"});
     return;
   }
   WriteLog("Delete the " + tmpCopy_, 1);
-  unlink(tmpCopy_.c_str());
+  platform::RemoveFile(tmpCopy_);
   WriteLog("Execute the " + agentExe_, 1);
   Launch({agentExe_, "d"});
 }
@@ -205,8 +185,8 @@ bool EntrySequence::SwapHop3() {
   WriteLog("Wait for terminate the " + NewVersionPath, 1);
   if (FileFound(NewVersionPath)) {
     if (!WaitUntilNotRunning(NewVersionPath)) return false;
-    if (unlink(NewVersionPath.c_str()) != 0)
-      WriteLog("Cannot delete the " + NewVersionPath + ": " + strerror(errno), 0);
+    if (!platform::RemoveFile(NewVersionPath))
+      WriteLog("Cannot delete the " + NewVersionPath, 0);
     else
       WriteLog("Delete the " + NewVersionPath, 1);
   }

@@ -3,9 +3,9 @@
 #include <exception>
 
 #include "agent/event_log.h"
-#include "catalogue/durable_file.h"
 #include "catalogue/table_stream.h"
 #include "common/uUtils.h"
+#include "platform/files.h"
 
 namespace catalogue {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 bool FileMatches(const std::string& path, const std::string& crc, std::string* bytes) {
   if (!FileFound(path)) return false;
   try {
-    *bytes = ReadWholeFile(path);
+    *bytes = platform::ReadWholeFile(path);
   } catch (const std::exception&) {
     return false;
   }
@@ -27,7 +27,7 @@ void LevelBackCopy(const std::string& mainFile, const std::string& backFile) {
   const std::string dbcrc = RegRead("DBCRC", "");
   std::string bytes;
   if (dbcrc.empty() || FileMatches(backFile, dbcrc, &bytes)) return;
-  if (FileMatches(mainFile, dbcrc, &bytes)) WriteFileDurably(backFile, bytes);
+  if (FileMatches(mainFile, dbcrc, &bytes)) platform::WriteFileDurably(backFile, bytes);
 }
 
 }  // namespace
@@ -54,9 +54,9 @@ void SaveObjList(const ObjTable& table) {
   const std::string bytes = EncodeCatalogueFile(table);
   const std::string crc = CRC32Text(bytes);
   LevelBackCopy(MainFilePath(), BackCopyPath());
-  WriteFileDurably(MainFilePath(), bytes);
+  platform::WriteFileDurably(MainFilePath(), bytes);
   RegWrite("DBCRC", crc);
-  WriteFileDurably(BackCopyPath(), bytes);
+  platform::WriteFileDurably(BackCopyPath(), bytes);
   WriteLog("Save objects DB", 1);
 }
 
@@ -74,7 +74,7 @@ void LoadObjList(ObjTable& table) {
     std::string buffer;
     bool useBackCopy = !mainExists;
     if (mainExists) {
-      buffer = ReadWholeFile(mainFile);
+      buffer = platform::ReadWholeFile(mainFile);
       if (!dbcrc.empty() && CRC32Text(buffer) != dbcrc) {
         WriteLog("DB CRC is fail", 0);
         useBackCopy = true;
@@ -82,7 +82,7 @@ void LoadObjList(ObjTable& table) {
     }
     if (useBackCopy) {
       WriteLog("Load objects DB from back copy", 0);
-      buffer = ReadWholeFile(backFile);
+      buffer = platform::ReadWholeFile(backFile);
       if (!dbcrc.empty() && CRC32Text(buffer) != dbcrc) {
         WriteLog("Back DB CRC is fail", 0);
         buffer.clear();

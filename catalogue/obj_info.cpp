@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/uUtils.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ ObjInfo ReadObjInfo(const std::string& Folder) {
     return info;
   }
   info.MinExecInterval = 600;
-  const std::vector<std::string> lines = SplitLines(ReadWholeFile(path));
+  const std::vector<std::string> lines = SplitLines(platform::ReadWholeFile(path));
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     switch (i + 1) {

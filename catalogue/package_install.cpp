@@ -1,10 +1,6 @@
 #include "catalogue/package_install.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <vector>
 
 #include "agent/event_log.h"
@@ -12,25 +8,22 @@
 #include "catalogue/obj_info.h"
 #include "common/MiniZip.h"
 #include "common/uUtils.h"
+#include "platform/files.h"
 
 namespace catalogue {
 namespace {
 
 // Names in a folder, sorted so that the walk does not depend on the file system.
 std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-    names.push_back(entry.path().filename().string());
+  std::vector<std::string> names = platform::FolderEntries(folder);
   std::sort(names.begin(), names.end());
   return names;
 }
 
 // A plain folder: a real directory (never a link) that is neither hidden nor read-only.
-bool IsPlainFolder(const std::string& folder, const std::string& name) {
-  struct stat st;
-  return !name.empty() && name[0] != '.' && lstat((folder + name).c_str(), &st) == 0 &&
-         S_ISDIR(st.st_mode) && (st.st_mode & S_IWUSR) != 0;
+bool IsPlainFolder(const std::string& path) {
+  const auto attributes = platform::Attributes(path);
+  return attributes && attributes->directory && !attributes->hidden && !attributes->readOnly;
 }
 
 std::string Upper(std::string s) {
@@ -44,14 +37,14 @@ void UnpackMissingFolders(ObjTable& table, const Reconciliation& with) {
   const bool empty = table.RecordCount() == 0;
   for (const std::string& name : Names(zipDir)) {
     if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".zip") != 0) continue;
-    std::error_code ec;
-    if (std::filesystem::is_directory(zipDir + name, ec)) continue;
+    const auto attributes = platform::Attributes(zipDir + name);
+    if (!attributes || attributes->directory) continue;
     const std::string folderName = name.substr(0, name.size() - 4);
     const std::string folder = ObjectsDir() + folderName + "/";
     // Without a catalogue every package is unpacked afresh, except the
     // user's own effects (names beginning with "9").
     if (empty && folderName[0] != '9') DeleteDir(folder, "*.*");
-    if (!FileFound(ObjectsDir() + folderName) && mkdir(folder.c_str(), 0755) == 0)
+    if (!FileFound(ObjectsDir() + folderName) && platform::MakeFolder(folder))
       with.checkSignAndExtract(zipDir + name, folder);
   }
 }
@@ -131,7 +124,7 @@ bool DeleteObject(ObjTable& table, std::int32_t ObjID,
   DeleteDir(ObjectsDir() + PadId(ObjID) + "/", "*.*");
   if (package.empty() || !FileFound(package))
     package = ObjectsDir() + "ZIP/" + PadId(ObjID) + ".zip";
-  if (FileFound(package)) unlink(package.c_str());
+  if (FileFound(package)) platform::RemoveFile(package);
   return true;
 }
 
@@ -149,7 +142,7 @@ void CreateObjList(ObjTable& table, const Reconciliation& with) {
   bool added = false;
   for (const std::string& name : Names(ObjectsDir())) {
     const std::string upper = Upper(name);
-    if (upper == "ZIP" || upper == "DEMO" || !IsPlainFolder(ObjectsDir(), name)) continue;
+    if (upper == "ZIP" || upper == "DEMO" || !IsPlainFolder(ObjectsDir() + name)) continue;
     AdoptFolder(table, with, name, added);
   }
 

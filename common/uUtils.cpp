@@ -1,20 +1,13 @@
 #include "common/uUtils.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <fnmatch.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
-#include <cerrno>
-#include <cstring>
-#include <ctime>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/datetime.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/registry_store.h"
@@ -24,11 +17,6 @@ namespace {
 
 std::string gAppDir;
 std::string gObjectsDir;
-
-// "*" and "*.*" match every name; otherwise shell wildcards, letter case kept.
-bool MaskMatches(const std::string& mask, const char* name) {
-  return mask == "*" || mask == "*.*" || fnmatch(mask.c_str(), name, 0) == 0;
-}
 
 bool HasWildcards(std::string_view s) {
   return s.find_first_of("*?") != std::string_view::npos;
@@ -76,65 +64,33 @@ void RegWrite(std::string_view Name, std::string_view Value) {
 bool FileFound(const std::string& Name) {
   const size_t slash = Name.rfind('/');
   const std::string last = Name.substr(slash == std::string::npos ? 0 : slash + 1);
-  if (!HasWildcards(last)) {
-    struct stat st;
-    return !Name.empty() && lstat(Name.c_str(), &st) == 0;
-  }
+  if (!HasWildcards(last)) return platform::Attributes(Name).has_value();
   const std::string folder = slash == std::string::npos ? "." : Name.substr(0, slash + 1);
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return false;
-  bool found = false;
-  while (const dirent* e = readdir(dir)) {
-    if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
-    if (MaskMatches(last, e->d_name)) {
-      found = true;
-      break;
-    }
-  }
-  closedir(dir);
-  return found;
+  for (const std::string& name : platform::FolderEntries(folder))
+    if (platform::MaskMatches(last, name)) return true;
+  return false;
 }
 
 void DeleteDir(const std::string& Folder, const std::string& Mask) {
-  if (DIR* dir = opendir(Folder.c_str())) {
-    std::vector<std::string> names;
-    while (const dirent* e = readdir(dir))
-      if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0 &&
-          MaskMatches(Mask, e->d_name))
-        names.emplace_back(e->d_name);
-    closedir(dir);
-    for (const std::string& name : names) {
-      const std::string path = Folder + name;
-      struct stat st;
-      if (lstat(path.c_str(), &st) != 0) continue;
-      const bool hidden = name[0] == '.';
-      const bool readOnly = (st.st_mode & S_IWUSR) == 0;
-      if (S_ISDIR(st.st_mode) && !hidden && !readOnly)
-        DeleteDir(path + "/", Mask);
-      else if (!readOnly || S_ISLNK(st.st_mode))
-        unlink(path.c_str());  // fails, as intended, for hidden or read-only folders
-    }
+  for (const std::string& name : platform::FolderEntries(Folder)) {
+    if (!platform::MaskMatches(Mask, name)) continue;
+    const std::string path = Folder + name;
+    const auto attributes = platform::Attributes(path);
+    if (!attributes) continue;
+    // Only a plain folder is entered; a hidden or read-only one is taken for
+    // a file, whose removal fails, so it stays. Read-only files stay too.
+    if (attributes->directory && !attributes->hidden && !attributes->readOnly)
+      DeleteDir(path + "/", Mask);
+    else if (!attributes->readOnly || attributes->link)
+      platform::RemoveFile(path);
   }
-  rmdir(Folder.c_str());
+  platform::RemoveEmptyFolder(Folder);
 }
 
 void AppendLine(const std::string& FileName, std::string_view Text) {
   std::string line(Text);
   line += "\r\n";
-  const int fd = open(FileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  // Other writers are shut out for the one line; if one holds the file now,
-  // the line is lost.
-  if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-    size_t done = 0;
-    while (done < line.size()) {
-      const ssize_t n = write(fd, line.data() + done, line.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
-  }
-  close(fd);
+  platform::AppendExclusive(FileName, line);  // a line that cannot be written is lost
 }
 
 std::string CRC32Text(const void* Bytes, std::size_t Length) {
@@ -151,28 +107,8 @@ std::string CRC32Text(const void* Bytes, std::size_t Length) {
   return buf;
 }
 
-std::string ReadWholeFile(const std::string& FileName) {
-  const int fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw std::runtime_error("Cannot open file " + FileName + ": " + strerror(errno));
-  std::string bytes;
-  char buf[1 << 16];
-  for (;;) {
-    const ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const std::string reason = strerror(errno);
-      close(fd);
-      throw std::runtime_error("Cannot read file " + FileName + ": " + reason);
-    }
-    if (n == 0) break;
-    bytes.append(buf, static_cast<size_t>(n));
-  }
-  close(fd);
-  return bytes;
-}
-
 std::string FileCRCText(const std::string& FileName) {
-  return CRC32Text(ReadWholeFile(FileName));
+  return CRC32Text(platform::ReadWholeFile(FileName));
 }
 
 std::string StartupFolder() {
@@ -218,10 +154,7 @@ long ReadNumber(std::string_view s, size_t& pos, int& digits) {
 }
 
 int CurrentYear() {
-  const time_t now = time(nullptr);
-  tm local{};
-  localtime_r(&now, &local);
-  return local.tm_year + 1900;
+  return platform::DecodeDateTime(platform::SystemClock().Now()).year;
 }
 
 }  // namespace
@@ -343,7 +276,7 @@ void SelfDeleteBatch(const std::string& Folder) {
       "#!/bin/sh\n"
       "# Removes the program folder once the agent has ended, then this script.\n"
       "while kill -0 " +
-      std::to_string(getpid()) +
+      std::to_string(platform::CurrentProcessId()) +
       " 2>/dev/null; do sleep 0.2; done\n"
       "tries=0\n"
       "while [ -e " +
@@ -356,9 +289,10 @@ void SelfDeleteBatch(const std::string& Folder) {
       "done\n"
       "rm -f " +
       ShellQuote(script) + "\n";
-  const int fd = open(script.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0700);
-  if (fd < 0) return;
-  const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  close(fd);
-  if (written) platform::LaunchDetached({"/bin/sh", script}, nullptr);
+  try {
+    platform::WriteFileDurably(script, text, 0700);
+  } catch (const std::exception&) {
+    return;
+  }
+  platform::LaunchDetached({"/bin/sh", script}, nullptr);
 }

@@ -38,8 +38,6 @@ std::string CRC32Text(const void* Bytes, std::size_t Length);
 inline std::string CRC32Text(std::string_view bytes) {
   return CRC32Text(bytes.data(), bytes.size());
 }
-// The bytes of a whole file; raises std::runtime_error when it cannot be read.
-std::string ReadWholeFile(const std::string& FileName);
 // CRC32Text of a whole file; raises std::runtime_error when it cannot be read.
 std::string FileCRCText(const std::string& FileName);
 

@@ -10,20 +10,13 @@
 #include "agent/event_log.h"
 #include "common/MiniZip.h"
 #include "download/rsa_verifier.h"
+#include "platform/files.h"
 
 namespace {
 
 constexpr size_t kMinFileSize = 100;
 constexpr std::int32_t kMinSignatureText = 100;
 constexpr std::int32_t kMaxSignatureText = 1000;
-
-std::string ReadWholeFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) throw std::runtime_error("Cannot open file " + name);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw std::runtime_error("Cannot read file " + name);
-  return bytes;
-}
 
 void WriteWholeFile(const std::string& name, std::string_view bytes) {
   std::ofstream out(name, std::ios::binary | std::ios::trunc);
@@ -85,7 +78,7 @@ bool CheckSignInTmpMS(TRsaVerifier& rsa, std::string& Stream, bool InPlace,
 
 bool CheckSignAndExtractZipFile(TRsaVerifier& rsa, const std::string& ZipFileName,
                                 const std::string& Folder, const std::string& TmpZip) {
-  const std::string file = ReadWholeFile(ZipFileName);
+  const std::string file = platform::ReadWholeFile(ZipFileName);
   const std::optional<SignedPackage> parts = SplitSignedPackage(file);
   if (!parts) return false;
   if (!rsa.CheckSign(parts->Payload, parts->SignatureText)) {

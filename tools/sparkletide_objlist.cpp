@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "catalogue/catalogue_file.h"
-#include "catalogue/durable_file.h"
 #include "catalogue/table_stream.h"
 #include "common/uUtils.h"
+#include "platform/files.h"
 #include "tools/objlist_json.h"
 
 namespace {
@@ -34,7 +34,7 @@ struct UsageError : std::runtime_error {
 };
 
 std::vector<catalogue::ObjRecord> Decode(const std::string& file, bool plain) {
-  std::string bytes = catalogue::ReadWholeFile(file);
+  std::string bytes = platform::ReadWholeFile(file);
   try {
     return plain ? catalogue::ReadTableStream(bytes) : catalogue::DecodeCatalogueFile(bytes);
   } catch (const catalogue::StreamError& e) {
@@ -63,7 +63,7 @@ int Check(const std::vector<std::string>& args) {
   if (args.size() != 3 || args[1] != "--crc") throw UsageError("check needs FILE --crc TEXT");
   const std::string& file = args[0];
   const std::string& expected = args[2];
-  const std::string actual = CRC32Text(catalogue::ReadWholeFile(file));
+  const std::string actual = CRC32Text(platform::ReadWholeFile(file));
   if (actual != expected)
     throw std::runtime_error(file + " does not match DBCRC " + expected + " (its CRC is " + actual +
                              ")");
@@ -74,7 +74,7 @@ int Check(const std::vector<std::string>& args) {
 
 int Encode(const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError("encode needs JSONL OUT");
-  std::string input = catalogue::ReadWholeFile(args[0]);
+  std::string input = platform::ReadWholeFile(args[0]);
   std::vector<catalogue::ObjRecord> records;
   size_t lineNo = 0;
   for (size_t start = 0; start < input.size();) {
@@ -93,7 +93,7 @@ int Encode(const std::vector<std::string>& args) {
   catalogue::ObjTable table;
   table.Assign(std::move(records));
   const std::string bytes = catalogue::EncodeCatalogueFile(table);
-  catalogue::WriteFileDurably(args[1], bytes);
+  platform::WriteFileDurably(args[1], bytes);
   std::cout << "Wrote " << table.RecordCount() << " records to " << args[1] << ", DBCRC "
             << CRC32Text(bytes) << '\n';
   return 0;

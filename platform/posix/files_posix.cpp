@@ -1,4 +1,7 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -6,9 +9,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "catalogue/durable_file.h"
+#include "platform/files.h"
 
-namespace catalogue {
+namespace platform {
 namespace {
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
@@ -32,10 +35,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-void WriteFileDurably(const std::string& path, std::string_view bytes) {
+void WriteFileDurably(const std::string& path, std::string_view bytes, unsigned permissions) {
   const std::string temp = path + ".tmp";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) Fail("write", path, errno);
+  fchmod(fd, static_cast<mode_t>(permissions));
   if (!WriteAll(fd, bytes) || fsync(fd) != 0) {
     const int error = errno;
     close(fd);
@@ -78,4 +82,53 @@ std::string ReadWholeFile(const std::string& path) {
   return content;
 }
 
-}  // namespace catalogue
+bool AppendExclusive(const std::string& path, std::string_view bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  const bool written = flock(fd, LOCK_EX | LOCK_NB) == 0 && WriteAll(fd, bytes);
+  close(fd);
+  return written;
+}
+
+std::optional<FileAttributes> Attributes(const std::string& path) {
+  struct stat st;
+  if (path.empty() || lstat(path.c_str(), &st) != 0) return std::nullopt;
+  std::string name = path;
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  name = name.substr(name.rfind('/') + 1);
+  FileAttributes attributes;
+  attributes.directory = S_ISDIR(st.st_mode);
+  attributes.link = S_ISLNK(st.st_mode);
+  attributes.hidden = !name.empty() && name[0] == '.' && name != "." && name != "..";
+  attributes.readOnly = (st.st_mode & S_IWUSR) == 0;
+  return attributes;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return names;
+  while (const dirent* entry = readdir(dir))
+    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+      names.emplace_back(entry->d_name);
+  closedir(dir);
+  return names;
+}
+
+bool MaskMatches(const std::string& mask, const std::string& name) {
+  return mask == "*" || mask == "*.*" || fnmatch(mask.c_str(), name.c_str(), 0) == 0;
+}
+
+bool MakeFolder(const std::string& path) {
+  return mkdir(path.c_str(), 0755) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+  return unlink(path.c_str()) == 0;
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+  return rmdir(path.c_str()) == 0;
+}
+
+}  // namespace platform
