@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -23,11 +22,6 @@ void WriteWholeFile(const std::string& name, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) throw std::runtime_error("Cannot write file " + name);
-}
-
-void RemoveFile(const std::string& name) {
-  std::error_code ec;
-  std::filesystem::remove(name, ec);
 }
 
 std::string VerdictLine(const std::string& fileName, bool valid) {
@@ -86,7 +80,7 @@ bool CheckSignAndExtractZipFile(TRsaVerifier& rsa, const std::string& ZipFileNam
     return false;
   }
   WriteLog(VerdictLine(ZipFileName, true), 1);
-  RemoveFile(TmpZip);
+  platform::RemoveFile(TmpZip);
   bool extracted = false;
   try {
     WriteWholeFile(TmpZip, parts->Payload);
@@ -95,6 +89,6 @@ bool CheckSignAndExtractZipFile(TRsaVerifier& rsa, const std::string& ZipFileNam
     // A temporary archive that cannot be written is an extraction failure.
   }
   if (!extracted) WriteLog("Cannot extract data from file " + ZipFileName, 1);
-  RemoveFile(TmpZip);
+  platform::RemoveFile(TmpZip);
   return true;
 }

@@ -21,6 +21,7 @@
 #include "platform/x11/x11_input_queries.h"
 #include "playback/URating.h"
 #include "tests/runner/runner_fixture.h"
+#include "tests/support/test_application.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -56,10 +57,7 @@ TEST(InstalledAgent, FirstStartUnpacksTheShippedEffectsAndOneOfThemPlaysToItsEnd
   EXPECT_TRUE(logged("Exit"));
 
   // The catalogue as the agent left it, played from the main form.
-  static int argc = 1;
-  static char name[] = "installed_agent_tests";
-  static char* argv[] = {name, nullptr};
-  AgentApplication app(argc, argv);
+  AgentApplication& app = TestApplication<AgentApplication>();
   SetAppDir(prog);
   platform::SystemClock clock;
   platform::X11HotKeys hotKeys;

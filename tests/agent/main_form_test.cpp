@@ -12,6 +12,8 @@
 #include "platform/fake/fake_hot_keys.h"
 #include "platform/fake/fake_input.h"
 #include "platform/fake/scripted_dialogs.h"
+#include "tests/agent/fake_agent_window.h"
+#include "tests/support/test_application.h"
 #include "tests/support/test_support.h"
 
 using platform::TextToShortcut;
@@ -19,21 +21,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 namespace {
-
-// The agent window as the main form sees it.
-class FakeAgentWindow : public AgentWindow {
- public:
-  bool AgentEnabled() const override { return enabled; }
-  void PM_AgentEnabledClick() override { enabled = !enabled; }
-  bool CountsShown() const override { return shown; }
-  bool VisibleOnScreen() const override { return onScreen; }
-  void FShow() override { shown = onScreen = true; }
-  void FHide() override { shown = onScreen = false; }
-  QWidget& Form() override { return form; }
-
-  bool enabled = true, shown = false, onScreen = false;
-  QWidget form;
-};
 
 // A main form whose checks record their calls, and can be told to fail.
 class ProbeMainForm : public TFMain {
@@ -62,12 +49,7 @@ class ProbeMainForm : public TFMain {
 
 class MainFormTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "main_form_tests";
-    static char* argv[] = {name, nullptr};
-    if (!qApp) new AgentApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { TestApplication<AgentApplication>(); }
 
   void SetUp() override {
     SetAppDir(dir.path());

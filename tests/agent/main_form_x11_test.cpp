@@ -13,39 +13,25 @@
 #include "platform/process.h"
 #include "platform/x11/x11_desktop_queries.h"
 #include "platform/x11/x11_hot_keys.h"
+#include "tests/agent/fake_agent_window.h"
+#include "tests/support/test_application.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-class ShownOnly : public AgentWindow {
- public:
-  bool AgentEnabled() const override { return true; }
-  void PM_AgentEnabledClick() override {}
-  bool CountsShown() const override { return shown; }
-  bool VisibleOnScreen() const override { return shown; }
-  void FShow() override { shown = true; }
-  void FHide() override { shown = false; }
-  QWidget& Form() override { return form; }
-  bool shown = false;
-  QWidget form;
-};
 
 void Key(const std::string& keys) {
   EXPECT_EQ(platform::ChildProcess::Spawn({"/usr/bin/xdotool", "key", keys}).Wait(), 0);
 }
 
 TEST(MainFormOnX11, HotKeyRegisteredBySetHotKeyReachesTheMainForm) {
-  static int argc = 1;
-  static char name[] = "main_form_x11_tests";
-  static char* argv[] = {name, nullptr};
-  AgentApplication app(argc, argv);
+  AgentApplication& app = TestApplication<AgentApplication>();
   testing_support::TempDir dir;
   testing_support::ScopedEnv registry("SPARKLETIDE_REGISTRY", dir / "reg");
   SetAppDir(dir.path());
   platform::FakeClock clock;
   platform::X11HotKeys hotKeys;
   platform::X11DesktopQueries desktop;
-  ShownOnly window;
+  FakeAgentWindow window;
   platform::ScriptedDialogs dialogs;
   platform::FakeInput input;
   platform::FakeCpuProbe cpu;

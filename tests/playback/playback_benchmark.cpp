@@ -14,21 +14,10 @@
 #include "platform/fake/fake_hot_keys.h"
 #include "platform/fake/fake_input.h"
 #include "platform/fake/scripted_dialogs.h"
+#include "tests/agent/fake_agent_window.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-class EnabledWindow : public AgentWindow {
- public:
-  bool AgentEnabled() const override { return true; }
-  void PM_AgentEnabledClick() override {}
-  bool CountsShown() const override { return false; }
-  bool VisibleOnScreen() const override { return false; }
-  void FShow() override {}
-  void FHide() override {}
-  QWidget& Form() override { return form; }
-  QWidget form;
-};
 
 struct Agent {
   explicit Agent(int effects) {
@@ -54,7 +43,7 @@ struct Agent {
   platform::FakeInput input;
   platform::FakeCpuProbe cpu;
   platform::ScriptedDialogs dialogs;
-  EnabledWindow window;
+  FakeAgentWindow window;
   std::unique_ptr<TFMain> FMain;
 };
 

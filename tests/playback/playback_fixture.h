@@ -26,16 +26,12 @@
 #include "platform/process.h"
 #include "platform/qt/message_port_watch.h"
 #include "playback/URating.h"
+#include "tests/support/test_application.h"
 #include "tests/support/test_support.h"
 
 class PlaybackTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "playback_tests";
-    static char* argv[] = {name, nullptr};
-    if (!qApp) new AgentApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { TestApplication<AgentApplication>(); }
 
   void SetUp() override {
     std::filesystem::create_directories(dir / "Objects/ZIP");

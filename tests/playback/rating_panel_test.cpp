@@ -5,17 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "playback/URating.h"
+#include "tests/support/test_application.h"
 
 namespace {
 
 class RatingPanelTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "rating_panel_tests";
-    static char* argv[] = {name, nullptr};
-    if (!qApp) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { TestApplication<QApplication>(); }
 
   // What ShowRatingWin does for an effect with a stored rating.
   void Offer(std::int32_t id, int ratingConst) {
