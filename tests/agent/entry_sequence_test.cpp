@@ -21,13 +21,14 @@ namespace {
 class EntrySequenceTest : public ::testing::Test {
  protected:
   // Starts a normal agent and waits until it holds the instance mutex and
-  // its main form exists.
+  // its main form has finished creating (the catalogue check is its last
+  // log line), so later lines come only from what the test does.
   platform::ChildProcess StartAgent() {
     const size_t before = folder.LogTexts().size();
     platform::ChildProcess agent = folder.Start({});
     EXPECT_TRUE(WaitUntil([&] {
       const auto texts = LogSince(before);
-      return folder.AgentRunning() && std::find(texts.begin(), texts.end(), "Start") != texts.end();
+      return folder.AgentRunning() && std::find(texts.begin(), texts.end(), "Check objects list") != texts.end();
     }));
     return agent;
   }
