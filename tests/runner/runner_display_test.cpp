@@ -192,7 +192,7 @@ TEST(Runner, PageThatNeverEndsKeepsSendingAliveUntilItsRendererDies) {
 
   // The page's renderer dies: the effect is over.
   const pid_t pid = runner.process().pid();
-  const std::set<pid_t> renderers = runner_test::Grandchildren(pid);
+  const std::set<pid_t> renderers = runner_test::Renderers(pid);
   ASSERT_FALSE(renderers.empty());
   for (pid_t renderer : renderers) kill(renderer, SIGKILL);
   EXPECT_TRUE(runner.WaitForMessage(kEnded, 30s));

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -154,12 +155,13 @@ std::set<pid_t> Descendants(pid_t pid) {
   return found;
 }
 
-std::set<pid_t> Grandchildren(pid_t pid) {
-  const auto table = ProcessTable();
+std::set<pid_t> Renderers(pid_t pid) {
   std::set<pid_t> found;
-  for (const auto& [process, info] : table) {
-    const auto parent = table.find(info.first);
-    if (parent != table.end() && parent->second.first == pid) found.insert(process);
+  for (pid_t process : Descendants(pid)) {
+    std::ifstream file("/proc/" + std::to_string(process) + "/cmdline");
+    const std::string cmdline((std::istreambuf_iterator<char>(file)), {});
+    if (cmdline.find(std::string("--type=renderer\0", 16)) != std::string::npos)
+      found.insert(process);
   }
   return found;
 }

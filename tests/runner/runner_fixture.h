@@ -78,9 +78,8 @@ class CountingHttpServer {
 
 // Every process below `pid` (children, their children, ...).
 std::set<pid_t> Descendants(pid_t pid);
-// Processes two levels below `pid`: the browser engine's renderers, which
-// its zygote process starts.
-std::set<pid_t> Grandchildren(pid_t pid);
+// The browser engine's renderer processes below `pid`.
+std::set<pid_t> Renderers(pid_t pid);
 // True while the process exists and is not a zombie.
 bool ProcessLives(pid_t pid);
 

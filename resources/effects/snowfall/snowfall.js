@@ -33,6 +33,32 @@
     return 1;
   }
 
+  // Each flake is a soft glow with a crisp core. The few sizes in use are
+  // drawn once into small sprites, so a frame only copies images instead of
+  // building hundreds of gradients.
+  var SIZE_STEPS = 12, sprites = [];
+  function spriteFor(r) {
+    var step = Math.min(SIZE_STEPS - 1, Math.round((r - 1.2) / 3.8 * (SIZE_STEPS - 1)));
+    if (sprites[step]) return sprites[step];
+    var radius = 1.2 + step / (SIZE_STEPS - 1) * 3.8;
+    var side = Math.ceil(radius * 2) + 2, c = side / 2;
+    var sprite = document.createElement("canvas");
+    sprite.width = sprite.height = side;
+    var g = sprite.getContext("2d");
+    var glow = g.createRadialGradient(c, c, 0, c, c, radius);
+    glow.addColorStop(0, "rgba(255,255,255,1)");
+    glow.addColorStop(1, "rgba(220,235,255,0)");
+    g.fillStyle = glow;
+    g.beginPath();
+    g.arc(c, c, radius, 0, Math.PI * 2);
+    g.fill();
+    g.fillStyle = "#fff";
+    g.beginPath();
+    g.arc(c, c, radius * 0.45, 0, Math.PI * 2);
+    g.fill();
+    return (sprites[step] = sprite);
+  }
+
   var last = start;
   function frame(now) {
     var t = now - start, dt = Math.min(0.05, (now - last) / 1000);
@@ -42,6 +68,7 @@
     // While the snow thickens, new flakes appear all over the sky at once.
     while (flakes.length < wanted) flakes.push(newFlake(t < FADE));
     var wind = Math.sin(t / 7000) * 30;
+    ctx.globalAlpha = 1;
     ctx.clearRect(0, 0, width, height);
     for (var i = flakes.length - 1; i >= 0; i--) {
       var f = flakes[i];
@@ -56,18 +83,9 @@
         flakes[i] = newFlake(false);
         continue;
       }
-      var glow = ctx.createRadialGradient(x, f.y, 0, x, f.y, f.r);
-      glow.addColorStop(0, "rgba(255,255,255," + alpha + ")");
-      glow.addColorStop(1, "rgba(220,235,255,0)");
-      ctx.fillStyle = glow;
-      ctx.beginPath();
-      ctx.arc(x, f.y, f.r, 0, Math.PI * 2);
-      ctx.fill();
-      // The core keeps each flake crisp at a glance.
-      ctx.fillStyle = "rgba(255,255,255," + alpha + ")";
-      ctx.beginPath();
-      ctx.arc(x, f.y, f.r * 0.45, 0, Math.PI * 2);
-      ctx.fill();
+      ctx.globalAlpha = alpha;
+      var sprite = spriteFor(f.r);
+      ctx.drawImage(sprite, x - sprite.width / 2, f.y - sprite.height / 2);
     }
     requestAnimationFrame(frame);
   }
