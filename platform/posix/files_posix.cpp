@@ -64,10 +64,15 @@ std::string ReadWholeFile(const std::string& path) {
   if (fd < 0) Fail("open", path, errno);
   struct stat st;
   std::string content(fstat(fd, &st) == 0 && st.st_size > 0 ? size_t(st.st_size) : 0, '\0');
+  // The buffer grows only when the file turns out longer than its size said
+  // (it is still being written, or it is a special file), so a whole file is
+  // read without moving it.
   size_t have = 0;
+  char probe[4096];
   for (;;) {
-    if (have == content.size()) content.resize(content.size() + (1 << 16));
-    const ssize_t n = read(fd, content.data() + have, content.size() - have);
+    const bool full = have == content.size();
+    char* into = full ? probe : content.data() + have;
+    const ssize_t n = read(fd, into, full ? sizeof probe : content.size() - have);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       const int error = errno;
@@ -75,6 +80,7 @@ std::string ReadWholeFile(const std::string& path) {
       Fail("read", path, error);
     }
     if (n == 0) break;
+    if (full) content.append(probe, static_cast<size_t>(n));
     have += static_cast<size_t>(n);
   }
   close(fd);
