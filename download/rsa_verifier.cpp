@@ -1,29 +1,23 @@
 #include "download/rsa_verifier.h"
 
-#include <openssl/bn.h>
 #include <openssl/evp.h>
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
+#include "download/rsa_numbers.h"
+
 namespace {
 
+using rsa_numbers::Bn;
+using rsa_numbers::kBlockSize;
+using rsa_numbers::kDigestSize;
+
 constexpr size_t kMaxKeyFileSize = 4097;
-constexpr size_t kBlockSize = 128;
-constexpr size_t kDigestSize = 20;
 
 constexpr unsigned kTagSequence = 16;
 constexpr unsigned kTagInteger = 2;
-
-struct BnFree {
-  void operator()(BIGNUM* n) const { BN_free(n); }
-};
-using Bn = std::unique_ptr<BIGNUM, BnFree>;
-
-struct BnCtxFree {
-  void operator()(BN_CTX* c) const { BN_CTX_free(c); }
-};
 
 Bn FromLittleEndian(const std::uint8_t* bytes, size_t size) {
   Bn n(BN_lebin2bn(bytes, static_cast<int>(size), nullptr));
@@ -176,7 +170,7 @@ bool TRsaVerifier::CheckSign(std::string_view Buffer, std::string_view Signature
 
   const Bn s = FromLittleEndian(block.data(), block.size());
   Bn m(BN_new());
-  std::unique_ptr<BN_CTX, BnCtxFree> ctx(BN_CTX_new());
+  rsa_numbers::BnCtx ctx(BN_CTX_new());
   if (!m || !ctx ||
       !BN_mod_exp(m.get(), s.get(), key_->exponent.get(), key_->modulus.get(), ctx.get()))
     throw std::runtime_error("RSA modular exponentiation failed");

@@ -9,21 +9,19 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <vector>
 
+#include "download/rsa_numbers.h"
+#include "platform/files.h"
+
 namespace {
 
-constexpr int kKeyBits = 1024;
-constexpr size_t kBlockSize = 128;
-constexpr size_t kDigestSize = 20;
+using rsa_numbers::Bn;
+using rsa_numbers::kBlockSize;
+using rsa_numbers::kDigestSize;
 
-struct BnFree {
-  void operator()(BIGNUM* n) const { BN_free(n); }
-};
-using Bn = std::unique_ptr<BIGNUM, BnFree>;
+constexpr int kKeyBits = 1024;
 
 [[noreturn]] void Fail(const std::string& what) {
   const unsigned long code = ERR_get_error();
@@ -125,7 +123,7 @@ std::string PrivateKey::SignatureText(std::string_view Payload) const {
   const Bn d = Param(key_.get(), OSSL_PKEY_PARAM_RSA_D);
   Bn m(BN_lebin2bn(block.data(), static_cast<int>(block.size()), nullptr));
   Bn s(BN_new());
-  std::unique_ptr<BN_CTX, decltype(&BN_CTX_free)> ctx(BN_CTX_new(), BN_CTX_free);
+  rsa_numbers::BnCtx ctx(BN_CTX_new());
   if (!m || !s || !ctx ||
       !BN_mod_exp_mont_consttime(s.get(), m.get(), d.get(), n.get(), ctx.get(), nullptr))
     Fail("signing failed");
@@ -148,17 +146,17 @@ std::string SignedPackageBytes(const PrivateKey& Key, std::string_view Payload) 
 }
 
 std::string ReadFileOrThrow(const std::string& FileName) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in || std::filesystem::is_directory(FileName))
-    throw std::runtime_error("cannot read " + FileName);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw std::runtime_error("cannot read " + FileName);
-  return bytes;
+  try {
+    return platform::ReadWholeFile(FileName);
+  } catch (const std::exception& e) {
+    throw std::runtime_error("cannot read " + FileName + " (" + e.what() + ")");
+  }
 }
 
 void WriteFileOrThrow(const std::string& FileName, std::string_view Bytes) {
-  std::ofstream out(FileName, std::ios::binary | std::ios::trunc);
-  out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-  out.close();
-  if (!out) throw std::runtime_error("cannot write " + FileName);
+  try {
+    platform::WriteFileDurably(FileName, Bytes);
+  } catch (const std::exception& e) {
+    throw std::runtime_error("cannot write " + FileName + " (" + e.what() + ")");
+  }
 }
