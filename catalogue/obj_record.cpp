@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "platform/ascii.h"
+
 namespace catalogue {
 namespace {
 
@@ -43,16 +45,6 @@ int SlotOf(Field field, FieldType type) {
   return layout.slot;
 }
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -62,7 +54,7 @@ const FieldDef& DefOf(Field field) {
 
 std::optional<Field> FieldByName(std::string_view name) {
   for (int i = 0; i < kFieldCount; ++i)
-    if (SameName(kLayout[i].def.name, name)) return static_cast<Field>(i);
+    if (platform::EqualIgnoringCase(kLayout[i].def.name, name)) return static_cast<Field>(i);
   return std::nullopt;
 }
 

@@ -16,7 +16,8 @@ namespace platform {
 // std::runtime_error naming the file and the reason; the old file is then kept.
 void WriteFileDurably(const std::string& path, std::string_view bytes, unsigned permissions = 0644);
 
-// The whole content; raises std::runtime_error when the file cannot be read.
+// The whole content; raises std::system_error (a std::runtime_error) when the
+// file cannot be read, with errc::no_such_file_or_directory when it is missing.
 std::string ReadWholeFile(const std::string& path);
 
 // Appends `bytes` to the file, creating it; false, writing nothing, when it

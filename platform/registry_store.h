@@ -43,7 +43,6 @@ class RegistryStore {
   // The user's store: $SPARKLETIDE_REGISTRY, else $XDG_CONFIG_HOME/sparkletide/registry.
   static RegistryStore Default();
 
-  const std::string& folder() const { return folder_; }
 
   // nullopt when the key or the value does not exist. Raises RegistryError
   // when the hive file cannot be read or is damaged.

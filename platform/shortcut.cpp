@@ -1,7 +1,9 @@
 #include "platform/shortcut.h"
 
 #include <array>
-#include <cctype>
+#include <string>
+
+#include "platform/ascii.h"
 
 namespace platform {
 namespace {
@@ -64,16 +66,6 @@ constexpr std::array kModifierWords = {
     ModifierWord{kModAlt, "Alt+"},
 };
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string KeyName(VirtualKey key) {
@@ -104,7 +96,7 @@ Shortcut TextToShortcut(std::string_view text) {
     found = false;
     for (const ModifierWord& modifier : kModifierWords) {
       if (text.size() > modifier.word.size() &&
-          EqualNoCase(text.substr(0, modifier.word.size()), modifier.word)) {
+          EqualIgnoringCase(text.substr(0, modifier.word.size()), modifier.word)) {
         shortcut.modifiers |= modifier.flag;
         text.remove_prefix(modifier.word.size());
         found = true;
@@ -113,7 +105,7 @@ Shortcut TextToShortcut(std::string_view text) {
   }
   for (VirtualKey key = 1; key <= 255; ++key) {
     const std::string name = KeyName(key);
-    if (!name.empty() && EqualNoCase(name, text)) {
+    if (!name.empty() && EqualIgnoringCase(name, text)) {
       shortcut.key = key;
       return shortcut;
     }

@@ -1,10 +1,9 @@
 #pragma once
-// Hot keys without a window system: registrations are kept in a table, a test
-// presses a combination, and "other programs" can hold combinations.
+// Hot keys without a window system: registrations are kept in a table and a
+// test presses a combination.
 
 #include <map>
 #include <optional>
-#include <set>
 #include <utility>
 
 #include "platform/hot_keys.h"
@@ -22,16 +21,12 @@ class FakeHotKeys final : public HotKeys {
   bool Register(int id, VirtualKey key, Modifiers modifiers) override {
     Unregister(id);
     const Combination wanted{key, modifiers};
-    if (key == 0 || heldElsewhere_.contains(wanted) || IdOf(wanted)) return false;
+    if (key == 0 || IdOf(wanted)) return false;
     registered_[id] = wanted;
     return true;
   }
   void Unregister(int id) override { registered_.erase(id); }
 
-  // Makes the combination unavailable, as if another program held it.
-  void HoldElsewhere(VirtualKey key, Modifiers modifiers) {
-    heldElsewhere_.insert({key, modifiers});
-  }
   // Presses a combination: reports its id when one is registered for it.
   void Press(VirtualKey key, Modifiers modifiers) {
     const std::optional<int> id = IdOf({key, modifiers});
@@ -53,7 +48,6 @@ class FakeHotKeys final : public HotKeys {
   }
 
   std::map<int, Combination> registered_;
-  std::set<Combination> heldElsewhere_;
 };
 
 }  // namespace platform

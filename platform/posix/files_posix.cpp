@@ -8,14 +8,17 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <system_error>
 
 #include "platform/files.h"
 
 namespace platform {
 namespace {
 
+// A system_error, so that callers can tell a missing file from other faults;
+// its text reads "Cannot <what> file <path>: <reason>".
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
-  throw std::runtime_error("Cannot " + what + " file " + path + ": " + std::strerror(error));
+  throw std::system_error(error, std::generic_category(), "Cannot " + what + " file " + path);
 }
 
 std::string FolderOf(const std::string& path) {

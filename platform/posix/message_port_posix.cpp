@@ -86,7 +86,8 @@ bool SendPortMessage(std::uint64_t handle, const PortMessage& message, std::stri
     const sockaddr_un address = Address(path);
     ssize_t n;
     do
-      n = sendto(fd, buffer, sizeof buffer, 0, reinterpret_cast<const sockaddr*>(&address),
+      // Never waits: a stalled agent with a full queue must not stall the runner.
+      n = sendto(fd, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&address),
                  sizeof address);
     while (n < 0 && errno == EINTR);
     sent = n == static_cast<ssize_t>(sizeof buffer);

@@ -16,6 +16,8 @@ std::string ExecutablePath() {
   std::string buffer(4096, '\0');
   const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
   if (n <= 0) throw std::system_error(errno, std::generic_category(), "readlink /proc/self/exe");
+  if (static_cast<size_t>(n) == buffer.size())
+    throw std::system_error(ENAMETOOLONG, std::generic_category(), "readlink /proc/self/exe");
   buffer.resize(static_cast<size_t>(n));
   return buffer;
 }
@@ -60,6 +62,13 @@ std::string RuntimeDir() {
       xdg && *xdg ? JoinPath(xdg, "sparkletide") : "/tmp/sparkletide-" + std::to_string(getuid());
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
     throw std::system_error(errno, std::generic_category(), "cannot create " + dir);
+  // The locks and the message ports live here: a folder made by someone else
+  // (it may sit in /tmp) or open to others would let them block or listen.
+  struct stat st;
+  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() ||
+      (st.st_mode & 077) != 0)
+    throw std::system_error(EACCES, std::generic_category(),
+                            dir + " is not a private folder of this user");
   return dir;
 }
 

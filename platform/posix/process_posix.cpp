@@ -137,9 +137,11 @@ bool LaunchDetached(const std::vector<std::string>& argv, std::string* error) {
     return false;
   }
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  pid_t waited;
+  do
+    waited = waitpid(pid, &status, 0);
+  while (waited < 0 && errno == EINTR);
+  if (waited != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     if (error) *error = "cannot start " + argv[0];
     return false;
   }

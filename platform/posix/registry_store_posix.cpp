@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <system_error>
 
+#include "platform/ascii.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/registry_store.h"
 
@@ -20,18 +23,12 @@ struct Key {
 };
 using HiveData = std::vector<Key>;
 
-bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return lower(x) == lower(y);
-  });
-}
 
 // "a\b" is below "a" (and "a" is below itself).
 bool IsWithin(std::string_view key, std::string_view parent) {
-  if (key.size() == parent.size()) return SameName(key, parent);
+  if (key.size() == parent.size()) return EqualIgnoringCase(key, parent);
   return key.size() > parent.size() && key[parent.size()] == '\\' &&
-         SameName(key.substr(0, parent.size()), parent);
+         EqualIgnoringCase(key.substr(0, parent.size()), parent);
 }
 
 std::string Quote(std::string_view s) {
@@ -185,36 +182,13 @@ std::string ErrnoText(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
 }
 
+// A missing hive is an empty one.
 HiveData Load(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return {};
-    throw RegistryError(ErrnoText("cannot open", path));
-  }
-  std::string text;
-  char buf[8192];
-  for (;;) {
-    const ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const RegistryError error(ErrnoText("cannot read", path));
-      close(fd);
-      throw error;
-    }
-    if (n == 0) break;
-    text.append(buf, static_cast<size_t>(n));
-  }
-  close(fd);
-  return Parse(text, path);
-}
-
-void WriteAll(int fd, const std::string& data, const std::string& path) {
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw RegistryError(ErrnoText("cannot write", path));
-    done += static_cast<size_t>(n);
+  try {
+    return Parse(ReadWholeFile(path), path);
+  } catch (const std::system_error& e) {
+    if (e.code() == std::errc::no_such_file_or_directory) return {};
+    throw RegistryError(e.what());
   }
 }
 
@@ -248,32 +222,16 @@ void Modify(const std::string& folder, const std::string& path,
   HiveData hive = Load(path);
   if (!change(hive)) return;
 
-  const std::string tmpPath = path + ".tmp";
-  const int fd = open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) throw RegistryError(ErrnoText("cannot create", tmpPath));
   try {
-    WriteAll(fd, Serialize(hive), tmpPath);
-    if (fsync(fd) != 0) throw RegistryError(ErrnoText("cannot sync", tmpPath));
-  } catch (...) {
-    close(fd);
-    unlink(tmpPath.c_str());
-    throw;
-  }
-  close(fd);
-  if (rename(tmpPath.c_str(), path.c_str()) != 0) {
-    const RegistryError error(ErrnoText("cannot replace", path));
-    unlink(tmpPath.c_str());
-    throw error;
-  }
-  if (const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
-    fsync(dirFd);
-    close(dirFd);
+    WriteFileDurably(path, Serialize(hive), 0600);
+  } catch (const std::runtime_error& e) {
+    throw RegistryError(e.what());
   }
 }
 
 const Key* FindKey(const HiveData& hive, std::string_view key) {
   for (const Key& k : hive)
-    if (SameName(k.name, key)) return &k;
+    if (EqualIgnoringCase(k.name, key)) return &k;
   return nullptr;
 }
 
@@ -297,7 +255,7 @@ std::optional<RegValue> RegistryStore::Read(Hive hive, std::string_view key,
   const HiveData data = Load(HivePath(hive));
   if (const Key* k = FindKey(data, key))
     for (const auto& [n, v] : k->values)
-      if (SameName(n, name)) return v;
+      if (EqualIgnoringCase(n, name)) return v;
   return std::nullopt;
 }
 
@@ -320,13 +278,13 @@ void RegistryStore::Write(Hive hive, std::string_view key, std::string_view name
     throw RegistryError("invalid key name \"" + std::string(key) + "\"");
   Modify(folder_, HivePath(hive), [&](HiveData& data) {
     auto k =
-        std::find_if(data.begin(), data.end(), [&](const Key& x) { return SameName(x.name, key); });
+        std::find_if(data.begin(), data.end(), [&](const Key& x) { return EqualIgnoringCase(x.name, key); });
     if (k == data.end()) {
       data.push_back({std::string(key), {}});
       k = data.end() - 1;
     }
     for (auto& [n, v] : k->values)
-      if (SameName(n, name)) {
+      if (EqualIgnoringCase(n, name)) {
         if (v == value) return false;
         v = value;
         return true;

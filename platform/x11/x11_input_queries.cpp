@@ -1,7 +1,8 @@
 #include "platform/x11/x11_input_queries.h"
 
-// Xlib after the Qt headers (brought by our own header): its macros would
-// clash with Qt's names.
+// Qt before Xlib: Xlib's macros (None, Bool, ...) would clash with Qt's names.
+#include <QSocketNotifier>
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>

@@ -4,8 +4,6 @@
 // "pressed since the previous query" from XInput2 raw events, which the server
 // sends whichever window has the keyboard or grabs it.
 
-#include <QObject>
-#include <QSocketNotifier>
 #include <array>
 #include <chrono>
 #include <memory>
@@ -14,6 +12,8 @@
 #include "platform/input_queries.h"
 
 struct _XDisplay;
+
+class QSocketNotifier;
 
 namespace platform {
 

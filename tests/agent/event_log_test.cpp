@@ -47,7 +47,7 @@ TEST_F(EventLogTest, WritesRecordsUpToTheConfiguredLevel) {
     RegWrite("ELogLevel", c.configured);
     for (int level = 0; level <= 2; ++level) WriteLog("L" + std::to_string(level), level);
     std::string texts;
-    for (const std::string& l : {"L0", "L1", "L2"})
+    for (const std::string l : {"L0", "L1", "L2"})
       if (Log().find(" " + l + "\r\n") != std::string::npos) texts += l;
     EXPECT_EQ(texts, c.expected) << "ELogLevel " << c.configured;
   }

@@ -129,7 +129,9 @@ TEST_F(MainFormTest, TrayIconFollowsTheStateAndIsNotReloadedForTheSameName) {
     const qint64 beforeKey = FMain->RxTrayIcon.icon().cacheKey();
     FMain->TimerTimer();
     EXPECT_THAT(FMain->CurrentIconName, ::testing::MatchesRegex("ico_e[1-9]"));
-    if (FMain->CurrentIconName == before) EXPECT_EQ(FMain->RxTrayIcon.icon().cacheKey(), beforeKey);
+    if (FMain->CurrentIconName == before) {
+      EXPECT_EQ(FMain->RxTrayIcon.icon().cacheKey(), beforeKey);
+    }
     frames.insert(FMain->CurrentIconName);
   }
   EXPECT_GT(frames.size(), 5u);

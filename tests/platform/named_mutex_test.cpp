@@ -1,3 +1,7 @@
+#include <sys/stat.h>
+
+#include <system_error>
+
 #include <gtest/gtest.h>
 
 #include "platform/named_mutex.h"
@@ -35,6 +39,15 @@ TEST_F(NamedMutexTest, FreedWhenTheHoldingProcessDies) {
   EXPECT_FALSE(NamedMutex::Create("1.139").held());
   holder.Terminate();
   EXPECT_TRUE(testing_support::WaitUntil([] { return !NamedMutex::IsHeld("1.139"); }));
+}
+
+TEST_F(NamedMutexTest, RefusesALockFolderOthersCanWriteTo) {
+  // Someone has made the folder first and left it open to everyone.
+  const std::string folder = runtime / "sparkletide";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+  EXPECT_THROW(NamedMutex::Create("1.139"), std::system_error);
+  EXPECT_FALSE(testing_support::Exists(folder + "/1.139.lock"));
 }
 
 }  // namespace
