@@ -14,6 +14,7 @@
 
 #include "agent/agent_window.h"
 #include "catalogue/obj_table.h"
+#include "common/effect_protocol.h"
 #include "download/rsa_verifier.h"
 #include "platform/clock.h"
 #include "platform/cpu_probe.h"
@@ -27,12 +28,6 @@
 
 class AgentApplication;
 class TFRating;
-
-// The message runners send about their effect (first parameter the effect's
-// identifier, second 1 for alive, anything else for ended).
-inline constexpr std::uint32_t WM_EFFECTSTATE = 1101;
-// The identifier that asks a runner for the counter page.
-inline constexpr std::int32_t kCounterPageId = 99998999;
 
 // Hot-key ids.
 enum HotKeyId { kHotKeyStop = 1, kHotKeyForce = 2, kHotKeyEnable = 3, kHotKeyShowHide = 4 };

@@ -72,9 +72,8 @@ int EntrySequence::Run() {
 
   if (first == "uninstall" && Uninstall()) return 0;
 
-  // Instance step: a failed create means another copy won the race.
-  if (!platform::NamedMutex::IsHeld(kMutexName))
-    MutexHandle = platform::NamedMutex::Create(kMutexName);
+  // Instance step: the mutex is not had when another copy holds it.
+  MutexHandle = platform::NamedMutex::Create(kMutexName);
   if (!MutexHandle.held()) {
     WriteLog("This is a second copy of program in memory.", 1);
     if (args_.empty()) return WayOut();

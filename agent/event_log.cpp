@@ -8,7 +8,7 @@
 
 void WriteLog(std::string_view Text, int Level) {
   try {
-    if (Level > StrToIntDef(RegRead("ELogLevel", "1"), 1)) return;
+    if (Level > RegReadInt("ELogLevel", 1)) return;
     if (RegRead("ESaveLog", "1") == "0") return;
     const std::string file = RegRead("ELogFileName", AppDir() + "sparkletide.log");
     std::string line = platform::FormatDateTime(platform::SystemClock().Now());

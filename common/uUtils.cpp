@@ -56,6 +56,10 @@ std::string RegRead(std::string_view Name, std::string_view Default) {
   return value->text.empty() ? std::string(Default) : value->text;
 }
 
+std::int32_t RegReadInt(std::string_view Name, std::int32_t Default) {
+  return StrToIntDef(RegRead(Name, std::to_string(Default)), Default);
+}
+
 void RegWrite(std::string_view Name, std::string_view Value) {
   platform::RegistryStore::Default().Write(platform::Hive::CurrentUser, kClientKey, Name,
                                            platform::RegValue::String(std::string(Value)));

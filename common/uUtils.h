@@ -21,6 +21,8 @@ inline constexpr std::string_view kUninstallKey = "Software\\Uninstall\\sparklet
 // Settings key access. RegRead gives `Default` for a missing or empty value and
 // raises platform::RegistryError for a value that is not a string.
 std::string RegRead(std::string_view Name, std::string_view Default);
+// A number setting: `Default` also for a value that is not a number.
+std::int32_t RegReadInt(std::string_view Name, std::int32_t Default);
 void RegWrite(std::string_view Name, std::string_view Value);
 
 // True when `Name` exists (a folder counts); a name with wildcards in its last

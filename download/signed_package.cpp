@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "agent/event_log.h"
@@ -17,6 +16,8 @@ constexpr size_t kMinFileSize = 100;
 constexpr std::int32_t kMinSignatureText = 100;
 constexpr std::int32_t kMaxSignatureText = 1000;
 
+// A plain write: the temporary archives live only until they are unpacked,
+// so they are not worth flushing to the disk.
 void WriteWholeFile(const std::string& name, std::string_view bytes) {
   std::ofstream out(name, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -60,13 +61,15 @@ bool CheckSignInTmpMS(TRsaVerifier& rsa, std::string& Stream, bool InPlace,
       valid = rsa.CheckSign(Stream, signature);
     } else {
       valid = rsa.CheckSign(parts->Payload, parts->SignatureText);
-      if (valid) WriteWholeFile(TmpZip, parts->Payload);
     }
   } catch (...) {
     LogLine(VerdictLine(FileName, false));
     throw;
   }
   LogLine(VerdictLine(FileName, valid));
+  // A temporary archive that cannot be written raises after the verdict: the
+  // signature itself was good.
+  if (valid && !InPlace) WriteWholeFile(TmpZip, parts->Payload);
   return valid;
 }
 

@@ -70,8 +70,10 @@ std::int32_t TFMain::StartBrowserWin(std::int32_t Id, bool CountsAsPlaying) {
   return -1;
 }
 
-void TFMain::StopBrowserWin(std::int32_t Id, bool Kill) {
-  RunList.Remove(Id, Kill);
+// `Kill` false says the runner is ending by itself; it is terminated all the
+// same if it still runs when its entry goes, so no runner is left untracked.
+void TFMain::StopBrowserWin(std::int32_t Id, [[maybe_unused]] bool Kill) {
+  RunList.Remove(Id);
   EffectPlaying = RunList.AnyPlaying();
 }
 

@@ -24,7 +24,7 @@ void TFMain::CheckUserIdleAndFireSS() {
   if (active) {
     LastActivityTick = now;
     StopSSifRunning();
-    if (IdleLimitMs == 0) IdleLimitMs = StrToIntDef(RegRead("InactTime", "15"), 15) * 60000;
+    if (IdleLimitMs == 0) IdleLimitMs = RegReadInt("InactTime", 15) * 60000;
     IdleDeadline = now + static_cast<std::uint32_t>(IdleLimitMs);
   } else if (IdleDeadline == 0 || TickPassed(now, IdleDeadline)) {
     IdleDeadline = now + kOutOfReachMs;

@@ -18,7 +18,7 @@ constexpr double kTimedWindowDays = 1.0 / 6;  // four hours
 constexpr std::uint32_t kActiveUserMs = 300000;
 
 std::int64_t MinutesSetting(const char* name, int fallback) {
-  return StrToIntDef(RegRead(name, std::to_string(fallback)), fallback) * 60000ll;
+  return RegReadInt(name, fallback) * 60000ll;
 }
 
 }  // namespace

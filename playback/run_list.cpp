@@ -6,12 +6,10 @@ void RunEntryList::Add(RunEntry entry) {
   entries_.push_back(std::move(entry));
 }
 
-void RunEntryList::Remove(std::int32_t id, bool kill) {
+void RunEntryList::Remove(std::int32_t id) {
   for (auto it = entries_.end(); it != entries_.begin();) {
     --it;
-    if (id != -1 && it->ObjID != id) continue;
-    if (kill && it->process.StillActive()) it->process.Terminate();
-    it = entries_.erase(it);
+    if (id == -1 || it->ObjID == id) it = entries_.erase(it);
   }
 }
 

@@ -20,8 +20,9 @@ class RunEntryList {
  public:
   void Add(RunEntry entry);
   // Removes the entries of `id`, or all of them for -1, from the last to the
-  // first; with `kill`, a runner that still runs is terminated first.
-  void Remove(std::int32_t id, bool kill);
+  // first. A runner that still runs is terminated and every one is reaped, so
+  // none outlives its entry.
+  void Remove(std::int32_t id);
   // Whether an entry that counts as playing remains.
   bool AnyPlaying() const;
   // Every entry of `id` gets `now` as its last sign of life.

@@ -43,12 +43,9 @@ bool isTimeToExecAllow(double now) {
   static const char* const kDaySwitches[] = {"EaSn", "EaMn", "EaTu", "EaWd",
                                              "EaTh", "EaFr", "EaSt"};
   if (RegRead(kDaySwitches[DayOfWeek(now) - 1], "1") == "0") return false;
-  auto setting = [](const char* name, int fallback) {
-    return StrToIntDef(RegRead(name, std::to_string(fallback)), fallback);
-  };
-  const long long from = (setting("EEMin1", 0) * 60ll + setting("EEMin2", 0)) * 60000ll;
+  const long long from = (RegReadInt("EEMin1", 0) * 60ll + RegReadInt("EEMin2", 0)) * 60000ll;
   const long long to =
-      ((setting("EEMax1", 23) * 60ll + setting("EEMax2", 59)) * 60ll + 59) * 1000ll;
+      ((RegReadInt("EEMax1", 23) * 60ll + RegReadInt("EEMax2", 59)) * 60ll + 59) * 1000ll;
   const platform::DateParts p = platform::DecodeDateTime(now);
   const long long time = ((p.hour * 60ll + p.minute) * 60ll + p.second) * 1000ll + p.millisecond;
   return from <= time && time <= to;

@@ -6,8 +6,6 @@
 
 namespace runner {
 
-inline constexpr std::uint32_t kEffectStateMessage = 1101;  // WM_USER + 77
-
 class AgentLink {
  public:
   AgentLink(std::uint64_t handle, std::int32_t id) : handle_(handle), id_(id) {}

@@ -6,10 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace runner {
+#include "common/effect_protocol.h"
 
-// The identifier that asks for the counter page instead of an effect.
-inline constexpr std::int32_t kCounterPageId = 99998999;
+namespace runner {
 
 struct RunnerArgs {
   std::int32_t id = 0;

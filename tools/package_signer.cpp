@@ -7,12 +7,11 @@
 #include <openssl/pem.h>
 
 #include <array>
-#include <cstdio>
-#include <filesystem>
 #include <stdexcept>
 #include <vector>
 
 #include "download/rsa_numbers.h"
+#include "download/rsa_verifier.h"
 #include "platform/files.h"
 
 namespace {
@@ -67,30 +66,31 @@ PrivateKey PrivateKey::Generate() {
 }
 
 PrivateKey PrivateKey::ReadPem(const std::string& FileName) {
-  std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(FileName.c_str(), "rb"),
-                                                          std::fclose);
-  if (!file) throw std::runtime_error("cannot open private key " + FileName);
-  EVP_PKEY* key = PEM_read_PrivateKey(file.get(), nullptr, nullptr, nullptr);
+  const std::string pem = ReadFileOrThrow(FileName);
+  std::unique_ptr<BIO, decltype(&BIO_free)> memory(
+      BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())), BIO_free);
+  EVP_PKEY* key = memory ? PEM_read_bio_PrivateKey(memory.get(), nullptr, nullptr, nullptr) : nullptr;
   if (!key) Fail("not a PEM private key: " + FileName);
   PrivateKey result(key);
   if (EVP_PKEY_get_base_id(key) != EVP_PKEY_RSA || EVP_PKEY_get_bits(key) != kKeyBits)
     throw std::runtime_error("not a 1024-bit RSA key: " + FileName);
   const Bn e = Param(key, OSSL_PKEY_PARAM_RSA_E);
-  if (BN_num_bytes(e.get()) > 2 || BN_get_word(e.get()) < 257)
-    throw std::runtime_error("public exponent must lie between 257 and 65535: " + FileName);
+  if (BN_num_bytes(e.get()) > 2 || BN_get_word(e.get()) < kMinPublicExponent)
+    throw std::runtime_error("public exponent must lie between " +
+                             std::to_string(kMinPublicExponent) + " and 65535: " + FileName);
   return result;
 }
 
+// The key is formatted in memory and the file is created readable by its
+// owner alone, so the key is never in a file others could open.
 void PrivateKey::WritePem(const std::string& FileName) const {
-  std::filesystem::remove(FileName);
-  std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(FileName.c_str(), "wb"),
-                                                          std::fclose);
-  if (!file) throw std::runtime_error("cannot write " + FileName);
-  std::filesystem::permissions(
-      FileName, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-  if (!PEM_write_PrivateKey(file.get(), key_.get(), nullptr, nullptr, 0, nullptr, nullptr))
+  std::unique_ptr<BIO, decltype(&BIO_free)> memory(BIO_new(BIO_s_mem()), BIO_free);
+  if (!memory ||
+      !PEM_write_bio_PrivateKey(memory.get(), key_.get(), nullptr, nullptr, 0, nullptr, nullptr))
     Fail("cannot write " + FileName);
-  if (std::fclose(file.release()) != 0) throw std::runtime_error("cannot write " + FileName);
+  char* pem = nullptr;
+  const long size = BIO_get_mem_data(memory.get(), &pem);
+  WriteFileOrThrow(FileName, std::string_view(pem, static_cast<size_t>(size)), 0600);
 }
 
 std::string PrivateKey::PublicKeyResource() const {
@@ -153,9 +153,9 @@ std::string ReadFileOrThrow(const std::string& FileName) {
   }
 }
 
-void WriteFileOrThrow(const std::string& FileName, std::string_view Bytes) {
+void WriteFileOrThrow(const std::string& FileName, std::string_view Bytes, unsigned Permissions) {
   try {
-    platform::WriteFileDurably(FileName, Bytes);
+    platform::WriteFileDurably(FileName, Bytes, Permissions);
   } catch (const std::exception& e) {
     throw std::runtime_error("cannot write " + FileName + " (" + e.what() + ")");
   }

@@ -41,4 +41,5 @@ class PrivateKey {
 std::string SignedPackageBytes(const PrivateKey& Key, std::string_view Payload);
 
 std::string ReadFileOrThrow(const std::string& FileName);
-void WriteFileOrThrow(const std::string& FileName, std::string_view Bytes);
+void WriteFileOrThrow(const std::string& FileName, std::string_view Bytes,
+                      unsigned Permissions = 0644);

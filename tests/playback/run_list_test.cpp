@@ -23,13 +23,13 @@ TEST(RunList, RemovesTheEntriesOfOneEffectOrAllAndEndsTheirRunners) {
   const pid_t permanent = (++list.entries().begin())->process.pid();
   EXPECT_TRUE(list.AnyPlaying());
 
-  list.Remove(1, true);
+  list.Remove(1);
   EXPECT_EQ(list.size(), 1u);
   EXPECT_TRUE(Gone(first));
   EXPECT_FALSE(list.AnyPlaying());  // only the permanent one is left
   EXPECT_FALSE(Gone(permanent));
 
-  list.Remove(-1, false);
+  list.Remove(-1);
   EXPECT_EQ(list.size(), 0u);
   EXPECT_TRUE(Gone(permanent));
 }
@@ -44,7 +44,7 @@ TEST(RunList, AliveMarksAndSnapshots) {
   ASSERT_EQ(snapshot.size(), 2u);
   EXPECT_EQ(snapshot[0]->LastAlive, 5000u);
   EXPECT_EQ(snapshot[1]->LastAlive, 0u);
-  list.Remove(8, true);
+  list.Remove(8);
   EXPECT_TRUE(list.Contains(snapshot[0]));
   EXPECT_FALSE(list.Contains(snapshot[1]));
 }

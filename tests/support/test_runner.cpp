@@ -19,6 +19,7 @@
 #include <string>
 #include <thread>
 
+#include "common/effect_protocol.h"
 #include "platform/message_port.h"
 #include "platform/paths.h"
 
@@ -54,11 +55,11 @@ int main(int argc, char** argv) {
   for (;;) {
     const auto now = std::chrono::steady_clock::now();
     if (endMs >= 0 && now - start >= std::chrono::milliseconds(endMs)) {
-      if (!silent) platform::SendPortMessage(handle, {1101, id, 0}, nullptr);
+      if (!silent) platform::SendPortMessage(handle, {WM_EFFECTSTATE, id, 0}, nullptr);
       return 0;
     }
     if (!silent && now >= nextAlive) {
-      platform::SendPortMessage(handle, {1101, id, 1}, nullptr);
+      platform::SendPortMessage(handle, {WM_EFFECTSTATE, id, 1}, nullptr);
       nextAlive = now + std::chrono::milliseconds(aliveMs);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
