@@ -21,12 +21,7 @@ void TFMain::LoadObjList() {
 void TFMain::CreateObjList() {
   const catalogue::Reconciliation with{
       [this](const std::string& package, const std::string& folder) {
-        try {
-          return CheckSignAndExtractZipFile(package, folder);
-        } catch (const std::exception& error) {
-          WriteLog("Cannot check the package " + package + ": " + error.what(), 0);
-          return false;
-        }
+        return CheckSignAndExtractZipFile(package, folder);
       },
       services_.dialogs, services_.clock};
   catalogue::CreateObjList(dObjList, with);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/ascii.h"
+
 namespace catalogue {
 namespace {
 
@@ -11,14 +13,10 @@ const ObjRecord& NullRecord() {
   return record;
 }
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
 int CompareText(const std::string& a, const std::string& b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    const unsigned char x = AsciiLower(a[i]), y = AsciiLower(b[i]);
+    const unsigned char x = platform::AsciiLower(a[i]), y = platform::AsciiLower(b[i]);
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
@@ -259,6 +257,7 @@ void ObjView::Unsort() {
 
 void ObjView::Edit() {
   if (readOnly_) throw std::logic_error("cObjList: cannot modify a read-only dataset");
+  PostIfEditing();  // an edit in progress is kept, as the table keeps it
   Sync();
   if (pos_ >= order_.size()) throw std::logic_error("cObjList: no current record to edit");
   buffer_ = *order_[pos_].record;

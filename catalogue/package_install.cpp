@@ -8,6 +8,7 @@
 #include "catalogue/obj_info.h"
 #include "common/MiniZip.h"
 #include "common/uUtils.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 
 namespace catalogue {
@@ -26,12 +27,6 @@ bool IsPlainFolder(const std::string& path) {
   return attributes && attributes->directory && !attributes->hidden && !attributes->readOnly;
 }
 
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
 void UnpackMissingFolders(ObjTable& table, const Reconciliation& with) {
   const std::string zipDir = ObjectsDir() + "ZIP/";
   const bool empty = table.RecordCount() == 0;
@@ -44,8 +39,13 @@ void UnpackMissingFolders(ObjTable& table, const Reconciliation& with) {
     // Without a catalogue every package is unpacked afresh, except the
     // user's own effects (names beginning with "9").
     if (empty && folderName[0] != '9') DeleteDir(folder, "*.*");
-    if (!FileFound(ObjectsDir() + folderName) && platform::MakeFolder(folder))
+    if (FileFound(ObjectsDir() + folderName) || !platform::MakeFolder(folder)) continue;
+    // A package that cannot be read is passed over; the others still count.
+    try {
       with.checkSignAndExtract(zipDir + name, folder);
+    } catch (const std::exception& error) {
+      WriteLog("Cannot check the package " + zipDir + name + ": " + error.what(), 0);
+    }
   }
 }
 
@@ -54,23 +54,31 @@ void AdoptFolder(ObjTable& table, const Reconciliation& with, const std::string&
   const std::string package = ObjectsDir() + "ZIP/" + name + ".zip";
   const std::int32_t id = StrToIntDef(name, -1);
   if (table.Locate(Field::ObjID, id)) {
-    table.Edit();
-    table.SetInteger(Field::ObjPointer, 0);
+    // The package is rebuilt before the record is touched, so a failure
+    // leaves no half-changed record behind.
+    std::string rebuiltCRC;
     if (!FileFound(package)) {
       ZipFolder(ObjectsDir() + name + "/", "*.*", package, with.dialogs);
       WriteLog("File " + package + " not found. Created new", 0);
-      if (FileFound(package)) {
-        table.SetText(Field::ObjType, "D");
-        table.SetText(Field::ZipFileName, package);
-        table.SetText(Field::ZipFileCRC32, FileCRCText(package));
-      }
+      if (FileFound(package)) rebuiltCRC = FileCRCText(package);
+    }
+    table.Edit();
+    table.SetInteger(Field::ObjPointer, 0);
+    if (!rebuiltCRC.empty()) {
+      table.SetText(Field::ObjType, "D");
+      table.SetText(Field::ZipFileName, package);
+      table.SetText(Field::ZipFileCRC32, rebuiltCRC);
     }
     table.Post();
     return;
   }
   ObjInfo info;
+  bool hasPackage = false;
+  std::string crc;
   try {
     info = ReadObjInfo(name);
+    hasPackage = FileFound(package);
+    if (hasPackage) crc = FileCRCText(package);
   } catch (const std::exception& e) {
     // The folder stays as it is and is looked at again at the next start.
     WriteLog("Cannot adopt the folder " + ObjectsDir() + name + ": " + e.what(), 0);
@@ -78,10 +86,9 @@ void AdoptFolder(ObjTable& table, const Reconciliation& with, const std::string&
   }
   added = true;
   const std::int32_t objId = id != -1 ? id : static_cast<std::int32_t>(with.clock.Tick());
-  const bool hasPackage = FileFound(package);
   AddNewObject(table, objId, info.ObjName, hasPackage ? info.ObjType : "D", info.ObjDescription,
-               hasPackage ? package : "", hasPackage ? FileCRCText(package) : "", info.MaxExecCount,
-               info.EnableDays, info.MinExecInterval, info.BeginDate, info.EndDate);
+               hasPackage ? package : "", crc, info.MaxExecCount, info.EnableDays,
+               info.MinExecInterval, info.BeginDate, info.EndDate);
 }
 
 }  // namespace
@@ -141,8 +148,9 @@ void CreateObjList(ObjTable& table, const Reconciliation& with) {
 
   bool added = false;
   for (const std::string& name : Names(ObjectsDir())) {
-    const std::string upper = Upper(name);
-    if (upper == "ZIP" || upper == "DEMO" || !IsPlainFolder(ObjectsDir() + name)) continue;
+    if (platform::EqualIgnoringCase(name, "ZIP") || platform::EqualIgnoringCase(name, "DEMO") ||
+        !IsPlainFolder(ObjectsDir() + name))
+      continue;
     AdoptFolder(table, with, name, added);
   }
 

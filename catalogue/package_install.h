@@ -28,7 +28,9 @@ bool DeleteObject(ObjTable& table, std::int32_t ObjID,
                   const std::function<void(std::int32_t)>& stopRunner);
 
 struct Reconciliation {
-  // Checks a signed package and unpacks it into a folder (ending in "/").
+  // Checks a signed package and unpacks it into a folder (ending in "/"). It
+  // may raise when the package cannot be read: that package is logged at
+  // level 0 and passed over.
   std::function<bool(const std::string& package, const std::string& folder)> checkSignAndExtract;
   platform::Dialogs& dialogs;    // for the folder packer's messages
   const platform::Clock& clock;  // identifiers of folders whose name is no number

@@ -120,9 +120,10 @@ void TMiniZip::SetUnzipName(const std::string& Name) {
   unzipName_ = Name;
 }
 
-void TMiniZip::CloseZip() {
-  if (zip_) zipClose(zip_, nullptr);
+int TMiniZip::CloseZip() {
+  const int result = zip_ ? zipClose(zip_, nullptr) : ZIP_OK;
   zip_ = nullptr;
+  return result;
 }
 
 void TMiniZip::CloseUnzip() {

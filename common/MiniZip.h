@@ -47,8 +47,11 @@ class TMiniZip {
   // not a zip archive, or when an entry is damaged.
   bool ExtractAll(const std::string& Folder);
 
+  // Finishes the write archive by writing its directory: 0 on success (also
+  // when none is open), minizip's negative code when the archive is unusable.
+  int CloseZip();
+
  private:
-  void CloseZip();
   void CloseUnzip();
   // 0 for an extracted or skipped entry, else an error code.
   int ExtractCurrentEntry(const std::string& Folder);
@@ -70,6 +73,7 @@ bool ExtractZip(const std::string& ZipFile, const std::string& Folder);
 // into the new archive `ZipFile`, entry names relative with "\" between
 // folders. Returns the number of files added. A file that vanished after the
 // listing is reported through `dialogs` and left out. No archive is created
-// when the folder holds no file.
+// when the folder holds no file; an archive that cannot be finished is
+// removed and 0 returned.
 int ZipFolder(const std::string& Folder, const std::string& Mask, const std::string& ZipFile,
               platform::Dialogs& dialogs);

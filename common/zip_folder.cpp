@@ -2,37 +2,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "common/MiniZip.h"
 #include "platform/dialogs.h"
-
-namespace fs = std::filesystem;
+#include "platform/files.h"
 
 namespace {
-
-// "*" and "*.*" match every name; otherwise "*" and "?" wildcards, case kept.
-bool MaskMatches(std::string_view mask, std::string_view name) {
-  if (mask == "*" || mask == "*.*") return true;
-  size_t m = 0, n = 0, starM = std::string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
-      ++m;
-      ++n;
-    } else if (m < mask.size() && mask[m] == '*') {
-      starM = m++;
-      starN = n;
-    } else if (starM != std::string_view::npos) {
-      m = starM + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
-}
 
 void PauseForListing() {
   std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -43,19 +19,15 @@ void PauseForListing() {
 // entered only when their names match too; symbolic links are never entered.
 void ListFiles(const std::string& folder, const std::string& mask, const std::string& prefix,
                std::vector<std::string>& list) {
-  std::vector<fs::directory_entry> entries;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    entries.push_back(*it);
-  std::sort(entries.begin(), entries.end(),
-            [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+  std::vector<std::string> names = platform::FolderEntries(folder);
+  std::sort(names.begin(), names.end());
   // The folder's own "." and ".." entries count towards the pause as well.
   PauseForListing();
   PauseForListing();
-  for (const fs::directory_entry& entry : entries) {
-    const std::string name = entry.path().filename().string();
-    if (MaskMatches(mask, name)) {
-      if (entry.is_directory(ec) && !entry.is_symlink(ec))
+  for (const std::string& name : names) {
+    if (platform::MaskMatches(mask, name)) {
+      const auto attributes = platform::Attributes(folder + name);
+      if (attributes && attributes->directory)
         ListFiles(folder + name + "/", mask, prefix + name + "/", list);
       else
         list.push_back(prefix + name);
@@ -80,13 +52,17 @@ int ZipFolder(const std::string& Folder, const std::string& Mask, const std::str
   int added = 0;
   for (const std::string& relative : names) {
     const std::string path = Folder + relative;
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(path, ec))) {
+    if (platform::Attributes(path)) {
       if (zip.AddFile(path, EntryName(relative)) == 0) ++added;
     } else {
       dialogs.Show(platform::DialogKind::Error, "Cannot add file " + path + " to " + ZipFile,
                    platform::DialogButtons::Ok);
     }
+  }
+  // An archive whose directory cannot be written is no archive at all.
+  if (zip.CloseZip() != ZIP_OK) {
+    platform::RemoveFile(ZipFile);
+    return 0;
   }
   return added;
 }

@@ -7,10 +7,13 @@
 
 namespace platform {
 
+constexpr char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
 inline bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  constexpr auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [&](char x, char y) { return lower(x) == lower(y); });
+                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 }  // namespace platform

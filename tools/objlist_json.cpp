@@ -242,12 +242,6 @@ catalogue::FieldValue ReadValue(JsonReader& in, Field field) {
 
 }  // namespace
 
-std::string Cp1252ToUtf8(std::string_view text) {
-  std::string out;
-  for (unsigned char c : text) AppendUtf8(out, CodePointOf(c));
-  return out;
-}
-
 std::string Utf8ToCp1252(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size();) {
@@ -264,6 +258,9 @@ std::string Utf8ToCp1252(std::string_view text) {
       if ((next >> 6) != 2) throw std::runtime_error("text is not UTF-8");
       cp = (cp << 6) | (next & 0x3F);
     }
+    // A character written with more bytes than it needs is no UTF-8.
+    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[length]) throw std::runtime_error("text is not UTF-8");
     out += ByteOf(cp);
     i += length;
   }

@@ -15,8 +15,8 @@ std::string RecordToJson(const catalogue::ObjRecord& record);
 // line leaves out are null.
 catalogue::ObjRecord RecordFromJson(std::string_view line);
 
-std::string Cp1252ToUtf8(std::string_view text);
-// Raises std::runtime_error for a character that cp1252 cannot hold.
+// Raises std::runtime_error for text that is not UTF-8 (overlong forms
+// included) or a character that cp1252 cannot hold.
 std::string Utf8ToCp1252(std::string_view text);
 
 }  // namespace objlist

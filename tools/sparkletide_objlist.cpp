@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "catalogue/catalogue_file.h"
@@ -33,10 +34,11 @@ struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::vector<catalogue::ObjRecord> Decode(const std::string& file, bool plain) {
-  std::string bytes = platform::ReadWholeFile(file);
+// The records of a catalogue file's `bytes`; `file` names it in errors.
+std::vector<catalogue::ObjRecord> Decode(std::string bytes, const std::string& file, bool plain) {
   try {
-    return plain ? catalogue::ReadTableStream(bytes) : catalogue::DecodeCatalogueFile(bytes);
+    return plain ? catalogue::ReadTableStream(bytes)
+                 : catalogue::DecodeCatalogueFile(std::move(bytes));
   } catch (const catalogue::StreamError& e) {
     throw std::runtime_error(file + " is not a catalogue file: " + e.what());
   }
@@ -54,8 +56,9 @@ int Dump(const std::vector<std::string>& args) {
       throw UsageError("dump takes one FILE");
   }
   if (file.empty()) throw UsageError("dump needs a FILE");
-  for (const catalogue::ObjRecord& record : Decode(file, plain))
+  for (const catalogue::ObjRecord& record : Decode(platform::ReadWholeFile(file), file, plain))
     std::cout << objlist::RecordToJson(record) << '\n';
+  if (!std::cout.flush()) throw std::runtime_error("cannot write the records");
   return 0;
 }
 
@@ -63,11 +66,12 @@ int Check(const std::vector<std::string>& args) {
   if (args.size() != 3 || args[1] != "--crc") throw UsageError("check needs FILE --crc TEXT");
   const std::string& file = args[0];
   const std::string& expected = args[2];
-  const std::string actual = CRC32Text(platform::ReadWholeFile(file));
+  std::string bytes = platform::ReadWholeFile(file);
+  const std::string actual = CRC32Text(bytes);
   if (actual != expected)
     throw std::runtime_error(file + " does not match DBCRC " + expected + " (its CRC is " + actual +
                              ")");
-  const size_t records = Decode(file, false).size();
+  const size_t records = Decode(std::move(bytes), file, false).size();
   std::cout << file << " matches DBCRC " << expected << " (" << records << " records)\n";
   return 0;
 }

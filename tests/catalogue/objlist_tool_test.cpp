@@ -124,6 +124,9 @@ TEST_F(ObjlistTool, PlainFilesAndBadInput) {
       {R"({"ObjID":3000000000})", "ObjID must be a 32-bit integer"},
       {R"({"Colour":1})", "unknown field \"Colour\""},
       {R"({"ObjName":"\u4e2d"})", "no cp1252 form"},
+      // "A" and a quote written in two bytes each: overlong, not UTF-8.
+      {"{\"ObjName\":\"\xC1\x81\"}", "not UTF-8"},
+      {"{\"ObjName\":\"\xC0\xA2\"}", "not UTF-8"},
       {R"({"ObjID":1)", "expected '}'"},
   };
   for (const Case& c : cases) {

@@ -184,6 +184,19 @@ TEST_F(PackageInstallTest, PackageWithABadSignatureLeavesAnEmptyFolder) {
   EXPECT_EQ(Ids(), (std::vector<std::int32_t>{42}));
 }
 
+TEST_F(PackageInstallTest, PackageThatCannotBeReadIsPassedOverAndTheOthersUnpacked) {
+  // A link to nothing: listed as a package, and reading it fails.
+  std::filesystem::create_symlink(ObjectsDir() + "gone.zip", ObjectsDir() + "ZIP/00000043.zip");
+  MakePackage("00000044", "H\n");
+  Reconcile();
+  EXPECT_TRUE(Exists(ObjectsDir() + "00000044/index.htm"));
+  const auto texts = folder.LogTexts();
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& t) {
+    return t.rfind("Cannot check the package " + ObjectsDir() + "ZIP/00000043.zip: ", 0) == 0;
+  }));
+  EXPECT_THAT(Ids(), Contains(44));
+}
+
 TEST_F(PackageInstallTest, AddNewObjectStartsPermanentEffectsDisabled) {
   AddNewObject(table, 5, "Glow", "C", "", "", "", 1, 1, 1, 0, 0);
   AddNewObject(table, 6, "Rain", "H", "", "", "", 1, 1, 1, 0, 0);
